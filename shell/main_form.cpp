@@ -1,0 +1,158 @@
+#include "shell/main_form.h"
+
+#include "scene/atlas.h"
+#include "settings/settings_file.h"
+
+namespace marulex {
+
+namespace {
+
+constexpr char kPasswordKey[] = "\\.Default\\Control Panel\\Desktop";
+constexpr char kPasswordValue[] = "ScreenSaveUsePassword";
+constexpr std::uint32_t kWmSysCommand = 0x0112;
+constexpr std::uint32_t kScClose = 0xF060;
+constexpr std::uint32_t kScScreenSave = 0xF140;
+
+// Runs for the life of a scope and tells whether another such scope is already running.
+class Reentry {
+ public:
+  explicit Reentry(bool& busy) : busy_(busy), entered_(!busy) { busy_ = true; }
+  ~Reentry() {
+    if (entered_) busy_ = false;
+  }
+  bool Entered() const { return entered_; }
+
+ private:
+  bool& busy_;
+  bool entered_;
+};
+
+}  // namespace
+
+TMainForm::TMainForm(Application& application, const LaunchState& launch)
+    : application_(application),
+      platform_(application.platform()),
+      launch_(launch),
+      atlas_(LoadAtlas()) {
+  if (launch_.SaverMode == smSaver) {
+    const Size screen = platform_.ScreenSize();
+    Width = screen.width;
+    Height = screen.height;
+    CursorHome = platform_.CursorPos();
+    platform_.ShowCursor(false);
+  } else {
+    // The host's window must exist to hold the preview; without it there is nothing to draw in.
+    if (launch_.PreviewWnd == 0) throw Exception("Control 'MainForm' has no parent window");
+    const auto box = platform_.WindowRect(launch_.PreviewWnd);
+    if (!box) throw Exception(kWindowCreationError);
+    Width = box->right - box->left;
+    Height = box->bottom - box->top;
+  }
+  blank_ = Surface(Width, Height);
+}
+
+TMainForm::~TMainForm() {
+  window_.reset();
+  platform_.ShowCursor(true);
+}
+
+void TMainForm::FormCreate() {
+  const Settings settings = SaverRead(SettingsPathFor(platform_.ExecutablePath()));
+  animation_ = std::make_unique<Animation>(Width, Height, settings.ModeSetting,
+                                           settings.BallCount, platform_.CurrentTimeSeconds(),
+                                           atlas_);
+}
+
+void TMainForm::CreateWindow() {
+  SaverWindowSpec spec;
+  spec.child = launch_.SaverMode != smSaver;
+  spec.parent = spec.child ? launch_.PreviewWnd : 0;
+  spec.width = Width;
+  spec.height = Height;
+  window_ = platform_.CreateSaverWindow(spec, *this);
+}
+
+void TMainForm::Close() {
+  if (FormCloseQuery()) platform_.QuitMessageLoop();
+}
+
+bool TMainForm::FormCloseQuery() {
+  if (launch_.SaverMode != smSaver) return true;
+  const std::unique_ptr<RegistryKey> key = platform_.OpenUsersKey(kPasswordKey);
+  if (!key) return true;
+  const RegistryValue flag = key->Read(kPasswordValue);
+  if (flag.kind == RegistryValue::kMissing) {
+    throw Exception(std::string("Failed to get data for '") + kPasswordValue + "'");
+  }
+  if (flag.kind == RegistryValue::kOtherType) {
+    throw Exception(std::string("Invalid data type for '") + kPasswordValue + "'");
+  }
+  if (flag.dword != 1) return true;
+
+  const std::unique_ptr<SystemLibrary> library = platform_.LoadSystemLibrary("PASSWORD.CPL");
+  if (!library) return true;
+  const SystemEntry entry = library->Entry("VerifyScreenSavePwd");
+  if (!entry) return true;
+  platform_.ShowCursor(true);
+  const auto verify = reinterpret_cast<VerifyScreenSavePwdFunction>(entry);
+  const bool granted = verify(static_cast<std::uintptr_t>(window_ ? window_->Handle() : 0)) != 0;
+  if (!granted) {
+    CursorHome = platform_.CursorPos();
+    platform_.ShowCursor(false);
+  }
+  return granted;
+}
+
+void TMainForm::FormMouseMove(std::int32_t x, std::int32_t y) {
+  if (launch_.SaverMode != smSaver) return;
+  if (x != CursorHome.x || y != CursorHome.y) Close();
+}
+
+void TMainForm::FormMouseDown() {
+  if (launch_.SaverMode == smSaver) Close();
+}
+
+void TMainForm::FormKeyDown(std::int32_t /*key*/) {
+  if (launch_.SaverMode == smSaver) Close();
+}
+
+void TMainForm::Timer1Timer() {
+  if (!animation_) return;
+  animation_->Timer1Timer();
+  if (window_) window_->Present(animation_->Changed());
+}
+
+void TMainForm::MouseMove(std::int32_t x, std::int32_t y) {
+  const Reentry once(closing_);
+  if (once.Entered()) application_.Dispatch([&] { FormMouseMove(x, y); });
+}
+
+void TMainForm::MouseDown() {
+  const Reentry once(closing_);
+  if (once.Entered()) application_.Dispatch([&] { FormMouseDown(); });
+}
+
+void TMainForm::KeyDown(std::int32_t key) {
+  const Reentry once(closing_);
+  if (once.Entered()) application_.Dispatch([&] { FormKeyDown(key); });
+}
+
+void TMainForm::CloseRequested() {
+  const Reentry once(closing_);
+  if (once.Entered()) application_.Dispatch([&] { Close(); });
+}
+
+void TMainForm::HostWindowGone() { platform_.QuitMessageLoop(); }
+
+void TMainForm::Tick() {
+  application_.Dispatch([&] { Timer1Timer(); });
+}
+
+bool TMainForm::FilterSysCommand(const QueuedMessage& message) {
+  const auto command = static_cast<std::uint32_t>(message.wparam);
+  return message.message == kWmSysCommand && (command == kScClose || command == kScScreenSave);
+}
+
+const Surface& TMainForm::Picture() const { return animation_ ? animation_->Image1() : blank_; }
+
+}  // namespace marulex
