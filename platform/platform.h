@@ -12,12 +12,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/window_handle.h"
 #include "scene/surface.h"
 
 namespace marulex {
-
-// An X11 window id or the value of an HWND.
-using WindowHandle = std::uint64_t;
 
 // The program's error objects. An error raised in an event handler is shown by the error display
 // and the program carries on; one that escapes start-up is shown and ends the program with 0.
@@ -53,6 +51,7 @@ struct WindowBox {
 struct RegistryValue {
   enum Kind { kMissing, kDword, kOtherType } kind = kMissing;
   std::uint32_t dword = 0;
+  friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
 };
 
 class RegistryKey {

@@ -9,13 +9,9 @@
 #include <string>
 #include <string_view>
 
-namespace marulex {
+#include "platform/platform.h"
 
-struct RegistryValue {
-  enum Kind { kMissing, kDword, kOtherType } kind = kMissing;
-  std::uint32_t dword = 0;
-  bool operator==(const RegistryValue&) const = default;
-};
+namespace marulex {
 
 // Understands "REGEDIT4" and "Windows Registry Editor Version 5.00" files, in UTF-8 or ASCII, or
 // UTF-16LE with a byte-order mark, with CRLF or LF line ends. Keys and value names compare without

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/window_handle.h"
+
 namespace marulex {
 
 enum SaverModeValue : std::int32_t { smPreview = 0, smSetup = 1, smSaver = 2, smPassword = 3 };
-
-using WindowHandle = std::uint64_t;  // an X11 window id or an HWND's value
 
 struct LaunchState {
   std::int32_t SaverMode = smSetup;
