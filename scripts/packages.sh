@@ -1,4 +1,4 @@
-# Sourced by the scripts: installs Debian packages that are missing, quietly, once per run.
+# Sourced by the scripts: installs the Debian packages that are missing, quietly.
 marulex_need() {
   local missing=()
   for package in "$@"; do
@@ -16,6 +16,14 @@ marulex_need() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What every build needs.
+# Building the Linux program, the tools and the Windows program.
 MARULEX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config zlib1g-dev qt6-base-dev
-  libgl-dev libxcb1-dev)
+  libgl-dev libxcb1-dev mingw-w64)
+# Unit tests and benchmarks.
+MARULEX_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev valgrind)
+# End-to-end tests of the Linux program.
+MARULEX_LINUX_E2E_PACKAGES=(xvfb xauth xdotool x11-utils x11-apps imagemagick python3)
+# End-to-end tests of the Windows program.
+MARULEX_WINE_PACKAGES=(wine wine64)
+# Fuzzing.
+MARULEX_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

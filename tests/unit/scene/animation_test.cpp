@@ -29,7 +29,9 @@ TEST(AnimationTest, ModeSettingChoosesTheScene) {
     EXPECT_EQ(animation.State().SceneKind, c.scene) << c.mode;
     for (int tick = 0; tick < 3; ++tick) animation.Timer1Timer();
     EXPECT_EQ(AllBlack(animation.Image1()), c.scene == kNoScene) << c.mode;
-    if (c.scene == kNoScene) EXPECT_EQ(animation.Random().State(), 77u);  // no draw at all
+    if (c.scene == kNoScene) {
+      EXPECT_EQ(animation.Random().State(), 77u);  // no draw at all
+    }
   }
   // A random pick takes the first draw, before the scene's own draws.
   for (std::uint32_t seed = 0; seed < 12; ++seed) {
@@ -61,7 +63,8 @@ TEST(AnimationTest, PiecewiseFramesEqualWholeFramesAndReportEveryChange) {
       {152, 112, 2, 180, 1, 120},   {97, 61, 2, 9999, 2, 40},    // flash slots run out
       {20, 40, 2, 300, 3, 40},      {40, 20, 2, 300, 4, 40},     // under one key: never wiped
       {7, 5, 2, 50, 5, 20},         {0, 0, 2, 50, 6, 5},
-      {152, 112, 3, 0, 7, 1500},    {85, 43, 3, 0, 8, 3000},     // freezes, full slots
+      {152, 112, 3, 0, 7, 1500},    {85, 43, 3, 0, 8, 3000},     // freezes
+      {1920, 1080, 3, 0, 18, 320},                               // all 400 slots busy
       {24, 32, 3, 0, 9, 400},       {23, 200, 3, 0, 10, 20},
       {152, 112, 4, 180, 11, 150},  {61, 45, 4, 9999, 12, 30},
       {24, 24, 4, 40, 13, 30},      {152, 112, 5, 180, 14, 10},

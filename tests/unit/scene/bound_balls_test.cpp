@@ -52,7 +52,9 @@ TEST(BoundBallsTest, GeometryFollowsTheWindow) {
   const Surface& image = field.canvas.Image1();
   for (std::int32_t y = 0; y < 112; ++y) {
     for (std::int32_t x = 0; x < 152; ++x) {
-      if (x >= 128 || y >= 96) ASSERT_EQ(image.At(x, y), kBlack) << x << "," << y;
+      if (x >= 128 || y >= 96) {
+        ASSERT_EQ(image.At(x, y), kBlack) << x << "," << y;
+      }
     }
   }
 }

@@ -14,8 +14,8 @@ namespace marulex::testing {
 class FakePlatform;
 
 struct FakeSaverWindow : SaverWindow {
-  explicit FakeSaverWindow(FakePlatform& platform, SaverWindowSpec spec, SaverWindowEvents& events)
-      : platform(platform), spec(spec), events(events) {}
+  FakeSaverWindow(FakePlatform& owner, SaverWindowSpec made_as, SaverWindowEvents& to)
+      : platform(owner), spec(made_as), events(to) {}
   WindowHandle Handle() const override { return 0x5A5A; }
   void Present(std::span<const Rect> rectangles) override {
     presented.assign(rectangles.begin(), rectangles.end());
@@ -29,7 +29,7 @@ struct FakeSaverWindow : SaverWindow {
 };
 
 struct FakeDialogWindow : SetupDialogWindow {
-  explicit FakeDialogWindow(FakePlatform& platform) : platform(platform) {}
+  explicit FakeDialogWindow(FakePlatform& owner) : platform(owner) {}
   std::int32_t CheckedRadio() const override { return checked; }
   void CheckRadio(std::int32_t number) override { checked = number; }
   std::string EditText() const override { return text; }
@@ -137,7 +137,7 @@ inline void FakeDialogWindow::Close() {
 }
 
 struct FakeKey : RegistryKey {
-  FakeKey(FakePlatform& platform, RegistryValue value) : platform(platform), value(value) {}
+  FakeKey(FakePlatform& owner, RegistryValue held) : platform(owner), value(held) {}
   RegistryValue Read(std::string_view name) override {
     platform.log.push_back("Read(" + std::string(name) + ")");
     return value;
@@ -148,8 +148,8 @@ struct FakeKey : RegistryKey {
 };
 
 struct FakeLibrary : SystemLibrary {
-  FakeLibrary(FakePlatform& platform, std::string name, std::map<std::string, SystemEntry> entries)
-      : platform(platform), name(std::move(name)), entries(std::move(entries)) {}
+  FakeLibrary(FakePlatform& owner, std::string file, std::map<std::string, SystemEntry> held)
+      : platform(owner), name(std::move(file)), entries(std::move(held)) {}
   SystemEntry Entry(const char* entry) override {
     const auto found = entries.find(entry);
     return found == entries.end() ? nullptr : found->second;

@@ -151,13 +151,16 @@ TEST_F(ShellTest, ThePasswordFlagDecidesWhetherTheCheckRuns) {
     SCOPED_TRACE(c.flag ? static_cast<int>(c.flag->kind) * 10 + static_cast<int>(c.flag->dword) : -1);
     EXPECT_EQ(platform.quit, c.ends);
     EXPECT_EQ(Services::verified.size(), c.checked ? 1u : 0u);
-    if (c.checked) EXPECT_EQ(Services::verified[0], 0x5A5Au);  // the saver window's handle
+    if (c.checked) {
+      EXPECT_EQ(Services::verified[0], 0x5A5Au);  // the saver window's handle
+    }
     if (c.error) {
       EXPECT_EQ(platform.errors, std::vector<Shown>{*c.error});
     } else {
       EXPECT_TRUE(platform.errors.empty());
     }
-    EXPECT_EQ(platform.cursor_counter, 0);
+    // One hide at construction, one show at destruction, one show before a check.
+    EXPECT_EQ(platform.cursor_counter, c.checked && c.answer != 0 ? 1 : 0);
     // The key is read under the default user's desktop settings and always closed again.
     if (c.flag) {
       EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(),
@@ -194,7 +197,13 @@ TEST_F(ShellTest, ARefusedPasswordHidesTheCursorAgainAndMovesItsHome) {
   EXPECT_EQ(Run({"/s"}), 0);
   EXPECT_EQ(Services::verified.size(), 2u);
   EXPECT_TRUE(platform.quit);
-  EXPECT_EQ(platform.cursor_counter, 0);
+  const std::vector<std::string> cursor_calls = {"ShowCursor(false)", "ShowCursor(true)",
+                                                 "ShowCursor(false)", "ShowCursor(true)",
+                                                 "ShowCursor(true)"};
+  std::vector<std::string> seen;
+  std::copy_if(platform.log.begin(), platform.log.end(), std::back_inserter(seen),
+               [](const std::string& call) { return call.starts_with("ShowCursor"); });
+  EXPECT_EQ(seen, cursor_calls);
 }
 
 TEST_F(ShellTest, AFlagStoredAsTextShowsTheErrorAtEveryAttemptOnly) {
@@ -262,7 +271,8 @@ TEST_F(ShellTest, APreviewHandleThatNamesNoWindowShowsTheErrorAndEndsWithZero) {
     FakePlatform p;
     p.executable = "/usr/lib/MARULEX.SCR";
     EXPECT_EQ(RunMarulex(std::vector<std::string>{"x", "/p", c.handle}, p), 0);
-    EXPECT_EQ(p.errors, std::vector<Shown>{Shown{c.error, "Marulex"}}) << c.handle;
+    const std::vector<Shown> expected{Shown{c.error, "Marulex"}};
+    EXPECT_EQ(p.errors, expected) << c.handle;
     EXPECT_EQ(p.saver_window, nullptr);
   }
 }

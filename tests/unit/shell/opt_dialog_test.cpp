@@ -112,7 +112,8 @@ TEST_F(OptDialogTest, OkRefusesAnythingButACountOfOneOrMore) {
       EXPECT_EQ(window.text, c.text);  // what the user typed stays
     });
     EXPECT_FALSE(closed) << c.text;
-    EXPECT_EQ(platform_.messages, std::vector<Shown>{Shown{c.message, "Marulex"}}) << c.text;
+    const std::vector<Shown> expected{Shown{c.message, "Marulex"}};
+    EXPECT_EQ(platform_.messages, expected) << c.text;
     EXPECT_EQ(Stored(), std::string("2\x00\x07", 3));
   }
 }
