@@ -68,8 +68,8 @@ class RegistryKey {
 #endif
 using SystemEntry = void (*)();
 using PwdChangePasswordFunction = std::uint32_t(MARULEX_SYSTEM_CALL*)(const char* key_name,
-                                                                     std::uintptr_t parent,
-                                                                     std::uint32_t, std::uint32_t);
+                                                                      std::uintptr_t parent,
+                                                                      std::uint32_t, std::uint32_t);
 using VerifyScreenSavePwdFunction = std::int32_t(MARULEX_SYSTEM_CALL*)(std::uintptr_t window);
 
 // A system library loaded for one use; destroying it releases the library.

@@ -16,7 +16,8 @@ Animation::Animation(std::int32_t width, std::int32_t height, std::int32_t mode_
 
 void Animation::Shoki() {
   canvas_.FillImage1Black();
-  for (std::size_t i = 0; i < 400; ++i) state_.Balls.BallState[i] = 0;
+  for (std::size_t i = 0; i < 400; ++i)
+    state_.Balls.BallState[i] = 0;
   state_.Flashes.FlashState.fill(0);
 
   if (ModeSetting == 1) {
@@ -28,19 +29,34 @@ void Animation::Shoki() {
   }
 
   switch (state_.SceneKind) {
-    case kBoundBalls: SetUpBoundBalls(state_, random_, canvas_, BallCount); break;
-    case kCorinth: SetUpCorinth(state_, random_, canvas_); break;
-    case kTurnBalls: SetUpTurnBalls(state_, random_, canvas_, BallCount); break;
-    default: break;
+    case kBoundBalls:
+      SetUpBoundBalls(state_, random_, canvas_, BallCount);
+      break;
+    case kCorinth:
+      SetUpCorinth(state_, random_, canvas_);
+      break;
+    case kTurnBalls:
+      SetUpTurnBalls(state_, random_, canvas_, BallCount);
+      break;
+    default:
+      break;
   }
 }
 
 void Animation::Timer1Timer() {
   switch (state_.SceneKind) {
-    case kBoundBalls: TickBoundBalls(state_, canvas_); break;
-    case kCorinth: TickCorinth(state_, canvas_); break;
-    case kTurnBalls: TickTurnBalls(state_, random_, canvas_); break;
-    default: canvas_.BeginFrame(0, 0); break;  // nothing moves: nothing changes
+    case kBoundBalls:
+      TickBoundBalls(state_, canvas_);
+      break;
+    case kCorinth:
+      TickCorinth(state_, canvas_);
+      break;
+    case kTurnBalls:
+      TickTurnBalls(state_, random_, canvas_);
+      break;
+    default:
+      canvas_.BeginFrame(0, 0);
+      break;  // nothing moves: nothing changes
   }
   canvas_.EndFrame();
 }

@@ -12,13 +12,14 @@ namespace {
 
 constexpr std::int32_t kKey = 32;
 constexpr std::int32_t kBall = 4;
+constexpr auto kSlots = static_cast<std::size_t>(kFlashSlots);
 
-// The lowest free flash slot, or -1 when all are busy.
-std::int32_t FreeFlashSlot(const FlashTable& flashes) {
-  for (std::int32_t k = 0; k < kFlashSlots; ++k) {
-    if (flashes.FlashState[static_cast<std::size_t>(k)] == 0) return k;
-  }
-  return -1;
+// The lowest free flash slot from `from` on, or kSlots when all are busy. While the balls
+// move, slots are only taken, never freed, so each search can start after the last slot taken.
+std::size_t FreeFlashSlot(const FlashTable& flashes, std::size_t from) {
+  while (from < kSlots && flashes.FlashState[from] != 0)
+    ++from;
+  return from;
 }
 
 // A landing at (px, py) presses the key under it when it comes down well inside the key and
@@ -36,8 +37,7 @@ std::int32_t BallsToPlay(std::int32_t ball_count) {
   return std::clamp(ball_count, std::int32_t{0}, kBallCapacity);
 }
 
-void SetUpBoundBalls(SceneState& s, RandomSource& random, Canvas& canvas,
-                     std::int32_t ball_count) {
+void SetUpBoundBalls(SceneState& s, RandomSource& random, Canvas& canvas, std::int32_t ball_count) {
   s.ColourSet = random.Draw() % 3;
   s.GridCols = canvas.Width() / kKey;
   s.GridRows = canvas.Height() / kKey;
@@ -47,7 +47,8 @@ void SetUpBoundBalls(SceneState& s, RandomSource& random, Canvas& canvas,
 
   const Rect key = KeySprite(0, s.ColourSet);
   for (std::int32_t r = 0; r < s.GridRows; ++r) {
-    for (std::int32_t c = 0; c < s.GridCols; ++c) canvas.PaintBackground(key, kKey * c, kKey * r);
+    for (std::int32_t c = 0; c < s.GridCols; ++c)
+      canvas.PaintBackground(key, kKey * c, kKey * r);
   }
 
   s.BallsInPlay = BallsToPlay(ball_count);
@@ -67,7 +68,7 @@ void TickBoundBalls(SceneState& s, Canvas& canvas) {
   canvas.BeginFrame(s.GridCols * kKey, s.GridRows * kKey);
 
   FlashTable& f = s.Flashes;
-  for (std::size_t k = 0; k < static_cast<std::size_t>(kFlashSlots); ++k) {
+  for (std::size_t k = 0; k < kSlots; ++k) {
     const std::int32_t state = f.FlashState[k];
     if (state == 0) continue;
     canvas.DrawSprite(KeySprite(FlashFrameX[static_cast<std::size_t>(state)], s.ColourSet),
@@ -84,6 +85,7 @@ void TickBoundBalls(SceneState& s, Canvas& canvas) {
   }
 
   const Rect ball = SmallBallSprite(s.ColourSet);
+  std::size_t free_slot = FreeFlashSlot(f, 0);
   for (std::size_t i = 0; i < balls; ++i) {
     const std::int32_t dx = b.BallDX[i];
     std::int32_t x = b.BallX[i] + dx;
@@ -94,13 +96,11 @@ void TickBoundBalls(SceneState& s, Canvas& canvas) {
       // very frame the ball touches it.
       const std::int32_t px = x + dx;
       const std::int32_t py = y + 4;
-      if (PressesKey(s, px, py)) {
-        const std::int32_t k = FreeFlashSlot(f);
-        if (k >= 0) {
-          f.FlashState[static_cast<std::size_t>(k)] = 1;
-          f.FlashX[static_cast<std::size_t>(k)] = px / kKey * kKey;
-          f.FlashY[static_cast<std::size_t>(k)] = py / kKey * kKey;
-        }
+      if (free_slot < kSlots && PressesKey(s, px, py)) {
+        f.FlashState[free_slot] = 1;
+        f.FlashX[free_slot] = px / kKey * kKey;
+        f.FlashY[free_slot] = py / kKey * kKey;
+        free_slot = FreeFlashSlot(f, free_slot + 1);
       }
     } else if (dy >= 5) {
       dy = -4;

@@ -1,11 +1,11 @@
 // The saver window's two surfaces, Image1 (what the window shows) and Image3 (the scene's
 // background), with the atlas Image2 they are drawn from, and the bookkeeping that lets a tick
 // cost what moves: each frame wipes only what the previous frame drew over, and reports which
-// parts of Image1 changed so the window presents only those.
+// parts of Image1 changed so the window presents only those. The frames are the same, pixel for
+// pixel, as when each frame starts with a copy of the whole grid area.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "scene/damage.h"
 #include "scene/surface.h"
@@ -54,10 +54,7 @@ class Canvas {
   Composition composition_;
   Rect grid_;
   bool first_frame_ = true;
-  bool set_up_done_ = false;
-  std::vector<Rect> covered_now_;   // what this frame drew inside the grid area
-  std::vector<Rect> covered_last_;  // what the previous frame drew there: wiped at the next start
-  Damage damage_;
+  Damage damage_;  // what the frames draw over: wiped by the next frame, presented by this one
 };
 
 }  // namespace marulex

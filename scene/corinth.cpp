@@ -74,7 +74,8 @@ void SetUpCorinth(SceneState& s, RandomSource& random, Canvas& canvas) {
   // With fewer than five columns q is 0 and the floor keeps no gap.
   const std::int32_t q = cols / 5;
   if (q > 0) {
-    for (std::int32_t k = 1; k <= 4; ++k) s.CellGrid[CellIndex(s, cols - k * q, rows - 1)] = 0;
+    for (std::int32_t k = 1; k <= 4; ++k)
+      s.CellGrid[CellIndex(s, cols - k * q, rows - 1)] = 0;
   }
 
   for (std::int32_t y = 0; y < rows; ++y) {

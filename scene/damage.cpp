@@ -6,8 +6,22 @@ namespace marulex {
 
 namespace {
 
+constexpr std::int32_t kShift = 3;  // log2 of the tile size
+static_assert(Damage::kTile == 1 << kShift);
+
 std::int32_t TilesFor(std::int32_t pixels) {
-  return pixels <= 0 ? 0 : (pixels - 1) / Damage::kTile + 1;
+  return pixels <= 0 ? 0 : ((pixels - 1) >> kShift) + 1;
+}
+
+std::size_t WordsFor(std::int32_t bits) {
+  return (static_cast<std::size_t>(bits) + 63) / 64;
+}
+
+// Bits first to last (inclusive, both within one 64-bit word).
+std::uint64_t Bits(unsigned first, unsigned last) {
+  const std::uint64_t upto_last =
+      last == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (last + 1)) - 1;
+  return upto_last & ~((std::uint64_t{1} << first) - 1);
 }
 
 }  // namespace
@@ -17,60 +31,57 @@ Damage::Damage(std::int32_t width, std::int32_t height)
       height_(std::max(height, 0)),
       columns_(TilesFor(width)),
       rows_(TilesFor(height)),
-      marked_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_), 0) {}
-
-void Damage::Clear() {
-  for (const std::uint32_t tile : touched_) marked_[tile] = 0;
-  touched_.clear();
-  all_ = false;
-  rects_.clear();
+      words_per_row_(WordsFor(columns_)),
+      whole_cost_(std::int64_t{width_} * height_) {
+  for (Marks* marks : {&now_, &last_}) {
+    marks->tiles.assign(words_per_row_ * static_cast<std::size_t>(rows_), 0);
+    marks->rows.assign(WordsFor(rows_), 0);
+  }
 }
 
-void Damage::AddAll() { all_ = true; }
-
 void Damage::Add(const Rect& area) {
-  if (all_) return;
   const Rect on = Intersect(area, {0, 0, width_, height_});
   if (on.Empty()) return;
-  const std::int32_t last_column = (on.x + on.width - 1) / kTile;
-  const std::int32_t last_row = (on.y + on.height - 1) / kTile;
-  for (std::int32_t row = on.y / kTile; row <= last_row; ++row) {
-    const auto row_start = static_cast<std::uint32_t>(row) * static_cast<std::uint32_t>(columns_);
-    for (std::int32_t column = on.x / kTile; column <= last_column; ++column) {
-      const std::uint32_t tile = row_start + static_cast<std::uint32_t>(column);
-      if (marked_[tile] == 0) {
-        marked_[tile] = 1;
-        touched_.push_back(tile);
-      }
+  now_.cost += kRectCost + std::int64_t{on.width} * on.height;
+  // Past the cost of the whole, the frame is presented and wiped whole: marks are not needed.
+  if (now_.cost > whole_cost_) return;
+  const auto first_column = static_cast<std::size_t>(on.x >> kShift);
+  const auto last_column = static_cast<std::size_t>((on.x + on.width - 1) >> kShift);
+  const auto first_row = static_cast<std::size_t>(on.y >> kShift);
+  const auto last_row = static_cast<std::size_t>((on.y + on.height - 1) >> kShift);
+  const std::size_t first_word = first_column / 64;
+  const std::size_t last_word = last_column / 64;
+  for (std::size_t row = first_row; row <= last_row; ++row) {
+    now_.rows[row / 64] |= std::uint64_t{1} << (row % 64);
+    std::uint64_t* words = &now_.tiles[row * words_per_row_];
+    // A sprite is at most a few tiles wide, so nearly always within one word.
+    for (std::size_t word = first_word; word <= last_word; ++word) {
+      const unsigned first_bit = word == first_word ? first_column % 64 : 0;
+      const unsigned last_bit = word == last_word ? last_column % 64 : 63;
+      words[word] |= Bits(first_bit, last_bit);
     }
   }
 }
 
 void Damage::Finish() {
   rects_.clear();
-  // Past half the tiles, one whole-surface present beats sending the pieces one by one.
-  if (all_ || touched_.size() * 2 > marked_.size()) {
+  if (all_ || now_.cost + last_.cost > whole_cost_) {
     if (width_ > 0 && height_ > 0) rects_.push_back({0, 0, width_, height_});
-    return;
+  } else {
+    ScanRuns(now_, &last_, [&](const Rect& run) { rects_.push_back(run); });
   }
-  std::sort(touched_.begin(), touched_.end());
-  const auto columns = static_cast<std::uint32_t>(columns_);
-  std::size_t i = 0;
-  while (i < touched_.size()) {
-    // A run of neighbouring tiles in one row becomes one rectangle.
-    const std::uint32_t first = touched_[i];
-    std::size_t end = i + 1;
-    while (end < touched_.size() && touched_[end] == touched_[end - 1] + 1 &&
-           touched_[end] % columns != 0) {
-      ++end;
+  // The older frame's marks are spent; this frame's become the previous frame's.
+  for (std::size_t row_word = 0; row_word < last_.rows.size(); ++row_word) {
+    for (std::uint64_t rows = last_.rows[row_word]; rows != 0; rows &= rows - 1) {
+      const std::size_t row = row_word * 64 + static_cast<std::size_t>(std::countr_zero(rows));
+      std::fill_n(last_.tiles.begin() + static_cast<std::ptrdiff_t>(row * words_per_row_),
+                  words_per_row_, 0);
     }
-    const auto row = static_cast<std::int32_t>(first / columns);
-    const auto column = static_cast<std::int32_t>(first % columns);
-    const auto run = static_cast<std::int32_t>(end - i);
-    rects_.push_back(Intersect({column * kTile, row * kTile, run * kTile, kTile},
-                               {0, 0, width_, height_}));
-    i = end;
+    last_.rows[row_word] = 0;
   }
+  last_.cost = 0;
+  std::swap(now_, last_);
+  all_ = false;
 }
 
 }  // namespace marulex

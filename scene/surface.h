@@ -12,7 +12,9 @@ namespace marulex {
 // so a backend can present the pixels without converting them.
 using Pixel = std::uint32_t;
 
-constexpr Pixel Rgb(std::uint32_t rgb) { return 0xFF000000u | (rgb & 0x00FFFFFFu); }
+constexpr Pixel Rgb(std::uint32_t rgb) {
+  return 0xFF000000u | (rgb & 0x00FFFFFFu);
+}
 constexpr Pixel kBlack = Rgb(0x000000);
 
 struct Rect {
@@ -26,7 +28,19 @@ struct Rect {
 };
 
 // The part of `a` that lies inside `b`; empty (width or height 0) when they do not meet.
-Rect Intersect(const Rect& a, const Rect& b);
+inline Rect Intersect(const Rect& a, const Rect& b) {
+  // 64-bit so that rectangles near the ends of the 32-bit range cannot overflow.
+  const std::int64_t left = a.x > b.x ? a.x : b.x;
+  const std::int64_t top = a.y > b.y ? a.y : b.y;
+  const std::int64_t a_right = std::int64_t{a.x} + a.width, b_right = std::int64_t{b.x} + b.width;
+  const std::int64_t a_bottom = std::int64_t{a.y} + a.height;
+  const std::int64_t b_bottom = std::int64_t{b.y} + b.height;
+  const std::int64_t right = a_right < b_right ? a_right : b_right;
+  const std::int64_t bottom = a_bottom < b_bottom ? a_bottom : b_bottom;
+  if (right <= left || bottom <= top) return {};
+  return {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+          static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top)};
+}
 
 struct Surface {
   std::int32_t width = 0;

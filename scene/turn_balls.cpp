@@ -25,8 +25,7 @@ bool InteriorHasFreeCell(const SceneState& s) {
 
 }  // namespace
 
-void SetUpTurnBalls(SceneState& s, RandomSource& random, Canvas& canvas,
-                    std::int32_t ball_count) {
+void SetUpTurnBalls(SceneState& s, RandomSource& random, Canvas& canvas, std::int32_t ball_count) {
   const std::int32_t cols = canvas.Width() / kCell;
   const std::int32_t rows = canvas.Height() / kCell;
   // Balls live on interior cells; a maze without any has no place for them.
@@ -85,10 +84,18 @@ void TickTurnBalls(SceneState& s, RandomSource& random, Canvas& canvas) {
       h = random.Draw() % 5 != 0 ? (h + 1) % 4 : (h + 3) % 4;
     } else {
       switch (h) {
-        case 0: --y; break;
-        case 1: ++x; break;
-        case 2: ++y; break;
-        default: --x; break;
+        case 0:
+          --y;
+          break;
+        case 1:
+          ++x;
+          break;
+        case 2:
+          ++y;
+          break;
+        default:
+          --x;
+          break;
       }
     }
     canvas.DrawSprite(ball, kCell * x, kCell * y);

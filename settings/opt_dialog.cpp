@@ -49,7 +49,9 @@ void TOptDialog::Button1Click() {
   window_->Close();
 }
 
-void TOptDialog::Button2Click() { window_->Close(); }
+void TOptDialog::Button2Click() {
+  window_->Close();
+}
 
 void TOptDialog::OkClicked() {
   application_.Dispatch([&] { Button1Click(); });

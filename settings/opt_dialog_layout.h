@@ -28,19 +28,47 @@ struct DialogControl {
   std::int32_t left, top, width, height;
   const char* text;  // UTF-8; the count field's is filled in at creation
   ControlFont font;
-  std::int32_t tab_order;      // -1: not a tab stop
-  std::int32_t radio_number;   // 1 to 4 for the scene buttons, else 0
-  std::int32_t max_length;     // what the user may type into an edit field; 0: no limit
+  std::int32_t tab_order;     // -1: not a tab stop
+  std::int32_t radio_number;  // 1 to 4 for the scene buttons, else 0
+  std::int32_t max_length;    // what the user may type into an edit field; 0: no limit
 };
 
 inline constexpr std::array<DialogControl, 11> kOptDialogControls = {{
-    {"Label1", ControlKind::kLabel, 55, 16, 57, 20, "Marulex", {"MS Sans Serif", 16, false}, -1, 0, 0},
+    {"Label1",
+     ControlKind::kLabel,
+     55,
+     16,
+     57,
+     20,
+     "Marulex",
+     {"MS Sans Serif", 16, false},
+     -1,
+     0,
+     0},
     {"Image1", ControlKind::kImage, 16, 8, 33, 33, "", kFormFont, -1, 0, 0},
-    {"Label2", ControlKind::kLabel, 56, 40, 50, 13, "Version 1.0", {"MS Sans Serif", 12, false}, -1, 0, 0},
+    {"Label2",
+     ControlKind::kLabel,
+     56,
+     40,
+     50,
+     13,
+     "Version 1.0",
+     {"MS Sans Serif", 12, false},
+     -1,
+     0,
+     0},
     {"Label3", ControlKind::kLabel, 24, 144, 26, 13, "BALL", kFormFont, -1, 0, 0},
-    {"Button1", ControlKind::kButton, 16, 176, 73, 25, "OK",
+    {"Button1",
+     ControlKind::kButton,
+     16,
+     176,
+     73,
+     25,
+     "OK",
      {"ＭＳ Ｐゴシック", 12, true},
-     0, 0, 0},
+     0,
+     0,
+     0},
     {"RadioButton1", ControlKind::kRadioButton, 16, 64, 113, 17, "RANDOM", kFormFont, 1, 1, 0},
     {"RadioButton2", ControlKind::kRadioButton, 16, 80, 113, 17, "BOUND BALLS", kFormFont, 2, 2, 0},
     {"RadioButton3", ControlKind::kRadioButton, 16, 96, 113, 17, "CORINTH", kFormFont, 3, 3, 0},

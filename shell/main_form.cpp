@@ -58,9 +58,8 @@ TMainForm::~TMainForm() {
 
 void TMainForm::FormCreate() {
   const Settings settings = SaverRead(SettingsPathFor(platform_.ExecutablePath()));
-  animation_ = std::make_unique<Animation>(Width, Height, settings.ModeSetting,
-                                           settings.BallCount, platform_.CurrentTimeSeconds(),
-                                           atlas_);
+  animation_ = std::make_unique<Animation>(Width, Height, settings.ModeSetting, settings.BallCount,
+                                           platform_.CurrentTimeSeconds(), atlas_);
 }
 
 void TMainForm::CreateWindow() {
@@ -142,7 +141,9 @@ void TMainForm::CloseRequested() {
   if (once.Entered()) application_.Dispatch([&] { Close(); });
 }
 
-void TMainForm::HostWindowGone() { platform_.QuitMessageLoop(); }
+void TMainForm::HostWindowGone() {
+  platform_.QuitMessageLoop();
+}
 
 void TMainForm::Tick() {
   application_.Dispatch([&] { Timer1Timer(); });
@@ -153,6 +154,8 @@ bool TMainForm::FilterSysCommand(const QueuedMessage& message) {
   return message.message == kWmSysCommand && (command == kScClose || command == kScScreenSave);
 }
 
-const Surface& TMainForm::Picture() const { return animation_ ? animation_->Image1() : blank_; }
+const Surface& TMainForm::Picture() const {
+  return animation_ ? animation_->Image1() : blank_;
+}
 
 }  // namespace marulex

@@ -38,11 +38,11 @@ int main(int argc, char** argv) {
   } else {
     marulex::Settings settings{options.mode, options.balls};
     if (options.settings) settings = marulex::SaverRead(*options.settings);
-    marulex::Animation animation(options.width, options.height, settings.ModeSetting,
-                                 settings.BallCount, options.seed, atlas,
-                                 options.full ? marulex::Composition::kFull
-                                              : marulex::Composition::kDirty);
-    for (std::int64_t tick = 0; tick < options.ticks; ++tick) animation.Timer1Timer();
+    marulex::Animation animation(
+        options.width, options.height, settings.ModeSetting, settings.BallCount, options.seed,
+        atlas, options.full ? marulex::Composition::kFull : marulex::Composition::kDirty);
+    for (std::int64_t tick = 0; tick < options.ticks; ++tick)
+      animation.Timer1Timer();
     written = Write(animation.Image1(), options.output);
   }
   if (!written) {

@@ -49,7 +49,7 @@ std::variant<RenderOptions, std::string> ParseRenderOptions(
       options.full = true;
       continue;
     }
-    static const std::set<std::string> kWithValue = {"--size",  "--mode",  "--balls", "--seed",
+    static const std::set<std::string> kWithValue = {"--size",  "--mode",     "--balls", "--seed",
                                                      "--ticks", "--settings", "-o"};
     if (kWithValue.count(name) == 0) return "unknown option '" + name + "'";
     if (i + 1 >= arguments.size()) return "option " + name + " needs a value";
@@ -63,7 +63,8 @@ std::variant<RenderOptions, std::string> ParseRenderOptions(
       const auto h = cross == std::string::npos
                          ? std::nullopt
                          : ParseInteger(std::string_view(value).substr(cross + 1), 0, kMaxSide);
-      if (!w || !h) return "--size wants WxH with whole numbers from 0 to 65535, not '" + value + "'";
+      if (!w || !h)
+        return "--size wants WxH with whole numbers from 0 to 65535, not '" + value + "'";
       if (*w * *h > kMaxPixels) return "--size " + value + " is larger than 67108864 pixels";
       options.width = static_cast<std::int32_t>(*w);
       options.height = static_cast<std::int32_t>(*h);

@@ -21,13 +21,14 @@ bool AllBlack(const Surface& image) {
 TEST(AnimationTest, ModeSettingChoosesTheScene) {
   struct Case {
     std::int32_t mode, scene;
-  } cases[] = {{2, kBoundBalls}, {3, kCorinth}, {4, kTurnBalls},   {0, kNoScene},
-               {5, kNoScene},    {-49, kNoScene}, {207, kNoScene}, {INT_MIN, kNoScene},
-               {INT_MAX, kNoScene}};
+  } cases[] = {{2, kBoundBalls}, {3, kCorinth},       {4, kTurnBalls},
+               {0, kNoScene},    {5, kNoScene},       {-49, kNoScene},
+               {207, kNoScene},  {INT_MIN, kNoScene}, {INT_MAX, kNoScene}};
   for (const Case& c : cases) {
     Animation animation(152, 112, c.mode, 20, 77, TestAtlas());
     EXPECT_EQ(animation.State().SceneKind, c.scene) << c.mode;
-    for (int tick = 0; tick < 3; ++tick) animation.Timer1Timer();
+    for (int tick = 0; tick < 3; ++tick)
+      animation.Timer1Timer();
     EXPECT_EQ(AllBlack(animation.Image1()), c.scene == kNoScene) << c.mode;
     if (c.scene == kNoScene) {
       EXPECT_EQ(animation.Random().State(), 77u);  // no draw at all
@@ -60,19 +61,19 @@ TEST(AnimationTest, PiecewiseFramesEqualWholeFramesAndReportEveryChange) {
     std::uint32_t seed;
     std::int32_t ticks;
   } cases[] = {
-      {152, 112, 2, 180, 1, 120},   {97, 61, 2, 9999, 2, 40},    // flash slots run out
-      {20, 40, 2, 300, 3, 40},      {40, 20, 2, 300, 4, 40},     // under one key: never wiped
-      {7, 5, 2, 50, 5, 20},         {0, 0, 2, 50, 6, 5},
-      {152, 112, 3, 0, 7, 1500},    {85, 43, 3, 0, 8, 3000},     // freezes
-      {1920, 1080, 3, 0, 18, 320},                               // all 400 slots busy
-      {24, 32, 3, 0, 9, 400},       {23, 200, 3, 0, 10, 20},
-      {152, 112, 4, 180, 11, 150},  {61, 45, 4, 9999, 12, 30},
-      {24, 24, 4, 40, 13, 30},      {152, 112, 5, 180, 14, 10},
+      {800, 600, 2, 60, 1, 150},   {97, 61, 2, 9999, 2, 40},  // flash slots run out
+      {400, 300, 2, 60, 19, 200},                             // piecewise and whole in turn
+      {20, 40, 2, 300, 3, 40},     {40, 20, 2, 300, 4, 40},   // under one key: never wiped
+      {7, 5, 2, 50, 5, 20},        {0, 0, 2, 50, 6, 5},      {152, 112, 3, 0, 7, 1500},
+      {85, 43, 3, 0, 8, 3000},      // freezes
+      {1920, 1080, 3, 0, 18, 320},  // all 400 slots busy
+      {24, 32, 3, 0, 9, 400},      {23, 200, 3, 0, 10, 20},  {640, 480, 4, 100, 11, 150},
+      {61, 45, 4, 9999, 12, 30},   {24, 24, 4, 40, 13, 30},  {152, 112, 5, 180, 14, 10},
       {330, 250, 1, 400, 15, 200},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.w << "x" << c.h << " mode " << c.mode << " balls "
-                                      << c.balls);
+    SCOPED_TRACE(::testing::Message()
+                 << c.w << "x" << c.h << " mode " << c.mode << " balls " << c.balls);
     Animation piecewise(c.w, c.h, c.mode, c.balls, c.seed, TestAtlas(), Composition::kDirty);
     Animation whole(c.w, c.h, c.mode, c.balls, c.seed, TestAtlas(), Composition::kFull);
     Surface shown = piecewise.Image1();
@@ -96,7 +97,8 @@ TEST(AnimationTest, ChangedRectanglesAreFewForFewBalls) {
   EXPECT_EQ(animation.Changed()[0], (Rect{0, 0, 1920, 1080}));
   animation.Timer1Timer();
   std::int64_t area = 0;
-  for (const Rect& r : animation.Changed()) area += std::int64_t{r.width} * r.height;
+  for (const Rect& r : animation.Changed())
+    area += std::int64_t{r.width} * r.height;
   // Each ball changes its old and its new cell: at most 360 tiles of 8 x 8.
   EXPECT_LE(area, 360 * 64);
   EXPECT_GT(area, 0);

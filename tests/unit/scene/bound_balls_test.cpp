@@ -31,8 +31,10 @@ TEST(BoundBallsTest, GeometryFollowsTheWindow) {
   struct Case {
     std::int32_t w, h, cols, rows, limit_x, limit_y;
   } cases[] = {
-      {1024, 768, 32, 24, 1020, 764}, {152, 112, 4, 3, 124, 92},
-      {31, 40, 0, 1, -4, 28},         {10, 10, 0, 0, -4, -4},
+      {1024, 768, 32, 24, 1020, 764},
+      {152, 112, 4, 3, 124, 92},
+      {31, 40, 0, 1, -4, 28},
+      {10, 10, 0, 0, -4, -4},
   };
   for (const Case& c : cases) {
     Stage stage(c.w, c.h);
@@ -47,7 +49,8 @@ TEST(BoundBallsTest, GeometryFollowsTheWindow) {
   field.Tick();
   const Rect key = KeySprite(0, field.state.ColourSet);
   for (std::int32_t r = 0; r < 3; ++r) {
-    for (std::int32_t c = 0; c < 4; ++c) EXPECT_TRUE(Shows(field.canvas.Image1(), 32 * c, 32 * r, key));
+    for (std::int32_t c = 0; c < 4; ++c)
+      EXPECT_TRUE(Shows(field.canvas.Image1(), 32 * c, 32 * r, key));
   }
   const Surface& image = field.canvas.Image1();
   for (std::int32_t y = 0; y < 112; ++y) {
@@ -86,10 +89,12 @@ TEST(BoundBallsTest, BallCountIsHeldToTheTable) {
     SetUpBoundBalls(stage.state, stage.random, stage.canvas, c.setting);
     EXPECT_EQ(stage.state.BallsInPlay, c.balls);
     RandomSource replay(99);
-    for (std::int32_t draw = 0; draw < 1 + 4 * c.balls; ++draw) replay.Draw();
+    for (std::int32_t draw = 0; draw < 1 + 4 * c.balls; ++draw)
+      replay.Draw();
     EXPECT_EQ(stage.random.State(), replay.State()) << c.setting;
     stage.canvas.BeginFrame(0, 0);
-    for (int tick = 0; tick < 3; ++tick) TickBoundBalls(stage.state, stage.canvas);
+    for (int tick = 0; tick < 3; ++tick)
+      TickBoundBalls(stage.state, stage.canvas);
   }
 }
 
@@ -135,10 +140,10 @@ TEST(BoundBallsTest, OnlyALandingWellInsideAKeyPressesIt) {
     std::int32_t x, y;
     bool pressed;
   } cases[] = {
-      {34, 27, true},  {33, 27, false}, {61, 27, true}, {62, 27, false},  // across a key
-      {40, 26, false}, {40, 50, true},  {40, 51, false},                  // down a key
-      {91, 27, true},  {92, 27, false},                                   // the right limit
-      {0, 27, false},  {40, 85, false},                                   // the edges
+      {34, 27, true},  {33, 27, false}, {61, 27, true},  {62, 27, false},  // across a key
+      {40, 26, false}, {40, 50, true},  {40, 51, false},                   // down a key
+      {91, 27, true},  {92, 27, false},                                    // the right limit
+      {0, 27, false},  {40, 85, false},                                    // the edges
   };
   for (const Case& c : cases) {
     Field field(96, 96);
@@ -158,7 +163,8 @@ TEST(BoundBallsTest, LandingsFindNoKeyToPressWhileEveryFlashSlotIsBusy) {
   field.Tick();
   EXPECT_EQ(f.FlashState[200], 1);  // the first landing took the slot freed this tick
   std::int32_t busy = 0;
-  for (const std::int32_t s : f.FlashState) busy += s != 0;
+  for (const std::int32_t s : f.FlashState)
+    busy += s != 0;
   EXPECT_EQ(busy, 256);
   EXPECT_EQ(f.FlashState[0], 2);  // the second landing pressed nothing
 }
@@ -168,11 +174,11 @@ TEST(BoundBallsTest, BallsWrapAndKeepTheirFloor) {
     std::int32_t x, y, dx, dy;
     std::int32_t x_after, y_after, floor_after;
   } cases[] = {
-      {90, 40, 5, 0, 0, 40, 40},    // past the right limit: to 0
-      {3, 40, -5, 0, 92, 40, 40},   // past the left edge: to the limit
-      {92, 40, 0, 0, 92, 40, 40},   // on the limit stays
-      {40, 2, 0, -4, 40, 92, 40},   // over the top: to the bottom limit
-      {40, 90, 0, 4, 40, 0, 94},    // a landing below the limit: floor before the wrap
+      {90, 40, 5, 0, 0, 40, 40},   // past the right limit: to 0
+      {3, 40, -5, 0, 92, 40, 40},  // past the left edge: to the limit
+      {92, 40, 0, 0, 92, 40, 40},  // on the limit stays
+      {40, 2, 0, -4, 40, 92, 40},  // over the top: to the bottom limit
+      {40, 90, 0, 4, 40, 0, 94},   // a landing below the limit: floor before the wrap
   };
   for (const Case& c : cases) {
     Field field(96, 96);
@@ -216,10 +222,12 @@ TEST(BoundBallsTest, WindowsBelowOneKeyCollapseTheBallsAndNeverFlash) {
       ASSERT_LE(stage.state.Balls.BallY[i], 28);
     }
   }
-  for (const std::int32_t s : stage.state.Flashes.FlashState) EXPECT_EQ(s, 0);
+  for (const std::int32_t s : stage.state.Flashes.FlashState)
+    EXPECT_EQ(s, 0);
   // Nothing wipes the strip the balls are drawn into.
   bool any_ball_pixel = false;
-  for (std::int32_t y = 0; y < 32; ++y) any_ball_pixel |= stage.canvas.Image1().At(1, y) != kBlack;
+  for (std::int32_t y = 0; y < 32; ++y)
+    any_ball_pixel |= stage.canvas.Image1().At(1, y) != kBlack;
   EXPECT_TRUE(any_ball_pixel);
 }
 

@@ -27,7 +27,8 @@ struct Board : Stage {
   void Tick() { TickCorinth(state, canvas), canvas.EndFrame(); }
   std::int32_t Active() const {
     std::int32_t n = 0;
-    for (std::size_t slot = 0; slot < 400; ++slot) n += state.Balls.BallState[slot] != 0;
+    for (std::size_t slot = 0; slot < 400; ++slot)
+      n += state.Balls.BallState[slot] != 0;
     return n;
   }
 };
@@ -71,9 +72,11 @@ TEST(CorinthTest, BoardHasWallsPinsAndFourGaps) {
   EXPECT_EQ(board.random.State(), replay.State());
   // Gaps for other widths: at cols - q, - 2q, - 3q and - 4q with q = cols / 5; none below 5.
   Board wide(1280, 64);
-  for (std::int32_t x : {128, 96, 64, 32}) EXPECT_EQ(wide.Cell(x, 7), 0);
+  for (std::int32_t x : {128, 96, 64, 32})
+    EXPECT_EQ(wide.Cell(x, 7), 0);
   Board narrow(32, 64);
-  for (std::int32_t x = 0; x < 4; ++x) EXPECT_EQ(narrow.Cell(x, 7), 1);
+  for (std::int32_t x = 0; x < 4; ++x)
+    EXPECT_EQ(narrow.Cell(x, 7), 1);
 }
 
 TEST(CorinthTest, LauncherSweepsAndDropsTwoMirroredBallsRollingTheSameWay) {
@@ -117,7 +120,8 @@ TEST(CorinthTest, TwoBallsInTheMiddleColumnShareTheDropCell) {
 
 TEST(CorinthTest, ATrappedBallFreezesIntoTheBoardAtItsSixtyThirdReversal) {
   Board board(80, 160);
-  for (const auto& [x, y] : {std::pair{4, 7}, {3, 6}, {5, 6}, {4, 5}}) board.Cell(x, y) = 1;
+  for (const auto& [x, y] : {std::pair{4, 7}, {3, 6}, {5, 6}, {4, 5}})
+    board.Cell(x, y) = 1;
   board.Cell(4, 6) = 0;
   board.Put(399, 4, 6, 1);
   const Rect ball = BigBallSprite(board.state.ColourSet);
@@ -143,7 +147,8 @@ TEST(CorinthTest, ABallRollingBetweenTwoObstaclesNeverFreezes) {
   }
   board.Cell(4, 6) = board.Cell(5, 6) = 0;
   board.Put(399, 4, 6, 1);
-  for (std::int32_t tick = 0; tick < 300; ++tick) board.Tick();
+  for (std::int32_t tick = 0; tick < 300; ++tick)
+    board.Tick();
   EXPECT_NE(board.state.Balls.BallState[399], 0);
   EXPECT_LE(board.state.Balls.BallState[399], 2);
 }
@@ -151,7 +156,8 @@ TEST(CorinthTest, ABallRollingBetweenTwoObstaclesNeverFreezes) {
 TEST(CorinthTest, DropsAreSkippedWhileNoSlotIsFree) {
   Board board(400, 400);
   for (std::size_t slot = 0; slot < 399; ++slot) {
-    board.Put(slot, 1 + static_cast<std::int32_t>(slot % 48), 4 + static_cast<std::int32_t>(slot / 48), 1);
+    board.Put(slot, 1 + static_cast<std::int32_t>(slot % 48),
+              4 + static_cast<std::int32_t>(slot / 48), 1);
   }
   board.Tick();
   EXPECT_EQ(board.Active(), 400);
@@ -196,20 +202,22 @@ TEST(CorinthTest, LongRunKeepsEveryRule) {
   EXPECT_TRUE(froze);
   EXPECT_TRUE(left);
   // The floor's gaps never close.
-  for (std::int32_t x : {8, 6, 4, 2}) EXPECT_EQ(board.Cell(x, 8), 0);
+  for (std::int32_t x : {8, 6, 4, 2})
+    EXPECT_EQ(board.Cell(x, 8), 0);
 }
 
 TEST(CorinthTest, WindowsTooSmallForTheBoardStayBlack) {
   struct Case {
     std::int32_t w, h;
     bool plays;
-  } cases[] = {{23, 200, false}, {200, 31, false}, {16, 16, false}, {0, 0, false},
-               {24, 32, true}};
+  } cases[] = {{23, 200, false}, {200, 31, false}, {16, 16, false}, {0, 0, false}, {24, 32, true}};
   for (const Case& c : cases) {
     Animation animation(c.w, c.h, 3, 180, 8, testing::TestAtlas());
-    for (int tick = 0; tick < 80; ++tick) animation.Timer1Timer();
+    for (int tick = 0; tick < 80; ++tick)
+      animation.Timer1Timer();
     bool black = true;
-    for (const Pixel p : animation.Image1().pixels) black &= p == kBlack;
+    for (const Pixel p : animation.Image1().pixels)
+      black &= p == kBlack;
     EXPECT_EQ(black, !c.plays) << c.w << "x" << c.h;
     EXPECT_EQ(animation.State().SceneKind == kCorinth, c.plays);
   }

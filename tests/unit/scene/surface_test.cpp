@@ -10,7 +10,8 @@ namespace {
 Surface Numbered(std::int32_t w, std::int32_t h, std::uint32_t base) {
   Surface s(w, h);
   for (std::int32_t y = 0; y < h; ++y) {
-    for (std::int32_t x = 0; x < w; ++x) s.At(x, y) = Rgb(base + static_cast<std::uint32_t>(y * w + x));
+    for (std::int32_t x = 0; x < w; ++x)
+      s.At(x, y) = Rgb(base + static_cast<std::uint32_t>(y * w + x));
   }
   return s;
 }
@@ -35,10 +36,17 @@ TEST(SurfaceTest, CopyClipsLikeCopyingPixelByPixel) {
   struct Case {
     int sx, sy, w, h, dx, dy;
   } cases[] = {
-      {0, 0, 4, 4, 2, 3},          {1, 2, 8, 8, -5, -6},    {0, 0, 13, 9, 7, 4},
-      {3, 3, 4, 3, 19, 0},         {0, 0, 4, 4, 20, 11},    {0, 0, 32, 32, -3, -3},
-      {5, 5, 20, 20, 0, 0},        {-2, -1, 6, 6, 1, 1},    {0, 0, 0, 5, 1, 1},
-      {0, 0, 4, 4, INT32_MIN, 0},  {0, 0, 4, 4, INT32_MAX, INT32_MAX},
+      {0, 0, 4, 4, 2, 3},
+      {1, 2, 8, 8, -5, -6},
+      {0, 0, 13, 9, 7, 4},
+      {3, 3, 4, 3, 19, 0},
+      {0, 0, 4, 4, 20, 11},
+      {0, 0, 32, 32, -3, -3},
+      {5, 5, 20, 20, 0, 0},
+      {-2, -1, 6, 6, 1, 1},
+      {0, 0, 0, 5, 1, 1},
+      {0, 0, 4, 4, INT32_MIN, 0},
+      {0, 0, 4, 4, INT32_MAX, INT32_MAX},
       {INT32_MAX, 0, 4, 4, 0, 0},
   };
   for (const Case& c : cases) {
@@ -46,8 +54,8 @@ TEST(SurfaceTest, CopyClipsLikeCopyingPixelByPixel) {
     Surface actual = expected;
     CopyPixelByPixel(atlas, c.sx, c.sy, c.w, c.h, expected, c.dx, c.dy);
     Copy(atlas, c.sx, c.sy, c.w, c.h, actual, c.dx, c.dy);
-    EXPECT_EQ(actual, expected) << c.sx << "," << c.sy << " " << c.w << "x" << c.h << " to "
-                                << c.dx << "," << c.dy;
+    EXPECT_EQ(actual, expected) << c.sx << "," << c.sy << " " << c.w << "x" << c.h << " to " << c.dx
+                                << "," << c.dy;
   }
 }
 
@@ -65,10 +73,10 @@ TEST(SurfaceTest, FillBlackStaysOnTheSurface) {
 TEST(RandomSourceTest, DrawsFollowTheGenerator) {
   // state = state * 22695477 + 1 (mod 2^32); a draw is bits 16 to 30 of the new state.
   RandomSource random(0);
-  EXPECT_EQ(random.Draw(), 0);      // state 1
-  EXPECT_EQ(random.Draw(), 346);    // state 22695478 = 0x015A4E36
+  EXPECT_EQ(random.Draw(), 0);    // state 1
+  EXPECT_EQ(random.Draw(), 346);  // state 22695478 = 0x015A4E36
   EXPECT_EQ(random.State(), 22695478u);
-  RandomSource high(0xFFFFFFFFu);   // wraps: 0xFFFFFFFF * 22695477 + 1 = 2^32 - 22695476
+  RandomSource high(0xFFFFFFFFu);  // wraps: 0xFFFFFFFF * 22695477 + 1 = 2^32 - 22695476
   EXPECT_EQ(high.Draw(), static_cast<int>(((0u - 22695476u) >> 16) & 32767u));
 }
 

@@ -60,7 +60,8 @@ TEST(TurnBallsTest, MazeIsWalledWithRandomBlocksAndBallsStartOnFreeCells) {
 TEST(TurnBallsTest, BallsStepAheadAndTurnMostlyRightAtWalls) {
   Maze maze(80, 80);
   for (std::int32_t y = 1; y < 9; ++y) {
-    for (std::int32_t x = 1; x < 9; ++x) maze.Cell(x, y) = 0;
+    for (std::int32_t x = 1; x < 9; ++x)
+      maze.Cell(x, y) = 0;
   }
   maze.Put(0, 4, 4, 1);  // open ahead: steps right, takes no draw
   const std::uint32_t before = maze.random.State();
@@ -89,7 +90,8 @@ TEST(TurnBallsTest, BallsStepAheadAndTurnMostlyRightAtWalls) {
 TEST(TurnBallsTest, ABallInADeadEndTurnsUntilItFacesTheWayOut) {
   Maze maze(80, 80, 8);
   for (std::int32_t y = 1; y < 9; ++y) {
-    for (std::int32_t x = 1; x < 9; ++x) maze.Cell(x, y) = 1;
+    for (std::int32_t x = 1; x < 9; ++x)
+      maze.Cell(x, y) = 1;
   }
   maze.Cell(4, 4) = maze.Cell(5, 4) = 0;  // open only to the right
   maze.Put(0, 4, 4, 3);
@@ -125,7 +127,8 @@ TEST(TurnBallsTest, AMazeWithoutAFreeInteriorCellPlacesNoBall) {
     Maze maze(24, 24, seed, 50);
     const bool blocked = maze.Cell(1, 1) == 1;
     EXPECT_EQ(maze.state.BallsInPlay, blocked ? 0 : 50);
-    for (int tick = 0; tick < 5; ++tick) maze.Tick();
+    for (int tick = 0; tick < 5; ++tick)
+      maze.Tick();
     EXPECT_EQ(Shows(maze.canvas.Image1(), 8, 8, BigBallSprite(maze.state.ColourSet)), !blocked);
     saw_blocked |= blocked;
     saw_free |= !blocked;
@@ -141,9 +144,11 @@ TEST(TurnBallsTest, WindowsTooSmallForTheMazeStayBlack) {
   } cases[] = {{16, 200, false}, {200, 23, false}, {0, 0, false}, {24, 24, true}};
   for (const Case& c : cases) {
     Animation animation(c.w, c.h, 4, 10, 8, testing::TestAtlas());
-    for (int tick = 0; tick < 5; ++tick) animation.Timer1Timer();
+    for (int tick = 0; tick < 5; ++tick)
+      animation.Timer1Timer();
     bool black = true;
-    for (const Pixel p : animation.Image1().pixels) black &= p == kBlack;
+    for (const Pixel p : animation.Image1().pixels)
+      black &= p == kBlack;
     EXPECT_EQ(black, !c.plays) << c.w << "x" << c.h;
   }
 }

@@ -56,7 +56,8 @@ class ShellTest : public ::testing::Test {
   SaverWindowEvents& Events() { return platform.saver_window->events; }
   void GivePasswordLibrary(bool with_entry = true) {
     auto& entries = platform.libraries["PASSWORD.CPL"];
-    if (with_entry) entries["VerifyScreenSavePwd"] = reinterpret_cast<SystemEntry>(&Services::Verify);
+    if (with_entry)
+      entries["VerifyScreenSavePwd"] = reinterpret_cast<SystemEntry>(&Services::Verify);
   }
 
   FakePlatform platform;
@@ -148,7 +149,8 @@ TEST_F(ShellTest, ThePasswordFlagDecidesWhetherTheCheckRuns) {
     Services::answer = c.answer;
     platform.while_running = [&](FakePlatform& p) { p.saver_window->events.MouseDown(); };
     EXPECT_EQ(Run({"/s"}), 0);
-    SCOPED_TRACE(c.flag ? static_cast<int>(c.flag->kind) * 10 + static_cast<int>(c.flag->dword) : -1);
+    SCOPED_TRACE(c.flag ? static_cast<int>(c.flag->kind) * 10 + static_cast<int>(c.flag->dword)
+                        : -1);
     EXPECT_EQ(platform.quit, c.ends);
     EXPECT_EQ(Services::verified.size(), c.checked ? 1u : 0u);
     if (c.checked) {
@@ -169,7 +171,8 @@ TEST_F(ShellTest, ThePasswordFlagDecidesWhetherTheCheckRuns) {
       EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "CloseKey"), 1);
     }
     if (c.library && c.flag && c.flag->kind == RegistryValue::kDword && c.flag->dword == 1) {
-      EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "FreeLibrary(PASSWORD.CPL)"), 1);
+      EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "FreeLibrary(PASSWORD.CPL)"),
+                1);
     }
   }
 }
@@ -237,7 +240,8 @@ TEST_F(ShellTest, PreviewLivesInsideTheHostWindowAndIgnoresInput) {
   EXPECT_EQ(platform.log[1], "CreateHeldMutex(Pevrand)");
   EXPECT_EQ(platform.log[2], "HideApplicationWindow");
   EXPECT_EQ(platform.log[3], "ShowWindow(123,show)");
-  for (const std::string& call : platform.log) EXPECT_EQ(call.find("OpenUsersKey"), std::string::npos);
+  for (const std::string& call : platform.log)
+    EXPECT_EQ(call.find("OpenUsersKey"), std::string::npos);
   EXPECT_EQ(platform.cursor_counter, 1);  // the form's destruction shows it in every mode
 }
 
@@ -300,7 +304,7 @@ TEST_F(ShellTest, PasswordChangeCallsTheServiceWithItsParent) {
     std::vector<std::string> arguments;
     std::string call;
   } cases[] = {
-      {{"/a"}, "SCRSAVE 119 0 0"},            // the foreground window
+      {{"/a"}, "SCRSAVE 119 0 0"},  // the foreground window
       {{"/a", "1", "2"}, "SCRSAVE 119 0 0"},
       {{"/a", "123"}, "SCRSAVE 123 0 0"},
       {{"/a", "abc"}, "SCRSAVE 0 0 0"},

@@ -16,9 +16,10 @@ using testing::Shown;
 class OptDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("marulex-dialog-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ =
+        std::filesystem::temp_directory_path() /
+        ("marulex-dialog-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     platform_.executable = folder_ / "marulex";
@@ -26,9 +27,7 @@ class OptDialogTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(folder_); }
 
   std::filesystem::path File() const { return folder_ / "Marulex.ini"; }
-  void Store(const std::string& bytes) {
-    std::ofstream(File(), std::ios::binary) << bytes;
-  }
+  void Store(const std::string& bytes) { std::ofstream(File(), std::ios::binary) << bytes; }
   std::string Stored() const {
     std::ifstream in(File(), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -77,9 +76,9 @@ TEST_F(OptDialogTest, OkWritesTheChosenSceneAndCountAndCloses) {
     std::string text;
     std::string bytes;
   } cases[] = {
-      {1, "180", std::string("1\x00\xB4", 3)},      {4, "180", std::string("4\x00\xB4", 3)},
-      {1, "10", std::string("1\x00\x0D\x0A", 4)},   {3, " 25", std::string("3\x00\x19", 3)},
-      {2, "$1F", std::string("2\x00\x1F", 3)},      {2, "65535", std::string("2\xFF\xFF", 3)},
+      {1, "180", std::string("1\x00\xB4", 3)},          {4, "180", std::string("4\x00\xB4", 3)},
+      {1, "10", std::string("1\x00\x0D\x0A", 4)},       {3, " 25", std::string("3\x00\x19", 3)},
+      {2, "$1F", std::string("2\x00\x1F", 3)},          {2, "65535", std::string("2\xFF\xFF", 3)},
       {1, "2570", std::string("1\x0D\x0A\x0D\x0A", 5)},
   };
   for (const Case& c : cases) {
@@ -100,8 +99,8 @@ TEST_F(OptDialogTest, OkRefusesAnythingButACountOfOneOrMore) {
     std::string text;
     const char* message;
   } cases[] = {
-      {"", kNotIntegerMessage},    {"12a", kNotIntegerMessage}, {"12 ", kNotIntegerMessage},
-      {"+", kNotIntegerMessage},   {"   ", kNotIntegerMessage}, {"0", kBelowOneMessage},
+      {"", kNotIntegerMessage},  {"12a", kNotIntegerMessage}, {"12 ", kNotIntegerMessage},
+      {"+", kNotIntegerMessage}, {"   ", kNotIntegerMessage}, {"0", kBelowOneMessage},
       {"-3", kBelowOneMessage},
   };
   for (const Case& c : cases) {
