@@ -30,6 +30,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const auto& options = std::get<marulex::RenderOptions>(parsed);
+  if (!options.atlas_only && (options.width == 0 || options.height == 0)) {
+    // The animation runs on such a window, but PPM and PNG have no picture without pixels.
+    std::fprintf(stderr, "marulex-render: a %dx%d frame has no pixels to write\n", options.width,
+                 options.height);
+    return 2;
+  }
 
   const marulex::Surface atlas = marulex::LoadAtlas();
   bool written = false;
