@@ -87,6 +87,8 @@ void Win32SaverWindow::Present(std::span<const Rect> rectangles) {
   const Surface& picture = events_.Picture();
   for (const Rect& area : rectangles)
     Draw(dc, picture, area);
+  // GDI may batch drawing calls; the frame must be on the screen when this returns.
+  GdiFlush();
   ReleaseDC(window_, dc);
 }
 
