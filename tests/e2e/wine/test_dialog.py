@@ -51,7 +51,7 @@ class SetupDialog(unittest.TestCase):
         process = session.start("/c")
         self.addCleanup(session.stop, process)
         window = session.find_window("Setup")
-        wait_for(lambda: session.tool("state", window) == ["1 1"], "the dialog to show")
+        session.wait_enabled(window, "the dialog to show")
         return process, Dialog(window)
 
     def test_lays_out_its_controls_in_tab_order_and_limits_what_is_typed(self):
@@ -135,8 +135,7 @@ class SetupDialog(unittest.TestCase):
                 # Modal: the dialog takes no input until the box is dismissed.
                 self.assertEqual(session.tool("state", dialog.window), ["0 1"])
                 session.dismiss(box)
-                wait_for(lambda: session.tool("state", dialog.window) == ["1 1"],
-                         "the dialog to take input again")
+                session.wait_enabled(dialog.window, "the dialog to take input again")
                 self.assertEqual(session.tool("texts", dialog.window)[-1], text)
         session.tool("click", dialog.handle("CANCEL"))
         self.assertEqual(process.wait(timeout=PATIENCE), 0)

@@ -79,8 +79,7 @@ class PasswordCheck(unittest.TestCase):
                     # The error box is modal: the saver takes no input until it is dismissed.
                     self.assertEqual(session.tool("state", window), ["0 1"])
                     session.dismiss(box)
-                    wait_for(lambda: session.tool("state", window) == ["1 1"],
-                             "the saver to take input again")
+                    session.wait_enabled(window, "the saver to take input again")
                 self.assertIsNone(process.poll())
                 session.set_password_flag("REG_DWORD", 0)
                 # Keys reach the saver again too.

@@ -151,8 +151,13 @@ class WineSession:
         if done.returncode == 1 and not check:
             return None
         if done.returncode != 0:
-            raise AssertionError(f"wintool {arguments} failed with {done.returncode}")
+            raise AssertionError(f"wintool {arguments} failed with {done.returncode}: "
+                                 f"{done.stderr.decode(errors='replace')}")
         return done.stdout.decode("utf-8").splitlines()
+
+    def wait_enabled(self, window, what):
+        """Waits until the window is visible and takes input."""
+        wait_for(lambda: self.tool("state", window, check=False) == ["1 1"], what)
 
     def find_window(self, title, window_class=None):
         """The handle of a top-level window with this title, once it exists."""
