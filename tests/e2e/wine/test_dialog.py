@@ -27,8 +27,8 @@ class Dialog:
         self.window = window
         self.controls = []
         for line in session.tool("controls", window):
-            handle, kind, style, x, y, width, height, checked, text = line.split("\t")
-            self.controls.append({"handle": int(handle), "class": kind, "style": int(style, 16),
+            handle, kind, _, x, y, width, height, checked, text = line.split("\t")
+            self.controls.append({"handle": int(handle), "class": kind,
                                   "place": (int(x), int(y), int(width), int(height)),
                                   "checked": checked == "1", "text": text})
 
