@@ -24,6 +24,6 @@ MARULEX_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev valgrind)
 # End-to-end tests of the Linux program.
 MARULEX_LINUX_E2E_PACKAGES=(xvfb xauth xdotool x11-utils x11-apps imagemagick python3)
 # End-to-end tests of the Windows program.
-MARULEX_WINE_PACKAGES=(wine wine64)
+MARULEX_WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick python3)
 # Fuzzing.
 MARULEX_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -11,6 +11,11 @@ std::string DefaultTitle(const std::filesystem::path& executable) {
   return title;
 }
 
+Application::Application(Platform& platform, std::string title)
+    : platform_(platform), title_(std::move(title)) {
+  platform_.SetApplicationTitle(title_);
+}
+
 void Application::SetTitle(std::string title) {
   title_ = std::move(title);
   platform_.SetApplicationTitle(title_);

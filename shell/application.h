@@ -15,8 +15,8 @@ std::string DefaultTitle(const std::filesystem::path& executable);
 
 class Application {
  public:
-  Application(Platform& platform, std::string title)
-      : platform_(platform), title_(std::move(title)) {}
+  // Initialises the application object: the platform's application window carries the title.
+  Application(Platform& platform, std::string title);
 
   Platform& platform() { return platform_; }
   const std::string& Title() const { return title_; }

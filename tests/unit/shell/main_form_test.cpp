@@ -97,6 +97,20 @@ TEST_F(ShellTest, SaverCoversTheScreenWithTheCursorHiddenUntilTheEnd) {
   EXPECT_FALSE(platform.mutex_created);
 }
 
+TEST_F(ShellTest, TheApplicationCarriesItsDefaultTitleUnlessTheSaverNamesIt) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* title;
+  } cases[] = {{{"x", "/c"}, "Saver"}, {{"x", "/p", "9"}, "Saver"}, {{"x", "/s"}, "Marulex"}};
+  for (const Case& c : cases) {
+    FakePlatform p;
+    p.executable = "/opt/SAVER.SCR";
+    p.windows[9] = {0, 0, 10, 10};
+    EXPECT_EQ(RunMarulex(c.arguments, p), 0);
+    EXPECT_EQ(p.title, c.title) << c.arguments[1];
+  }
+}
+
 TEST_F(ShellTest, InputEndsTheSaverExceptAMoveToWhereTheCursorStood) {
   struct Case {
     const char* what;
