@@ -390,17 +390,20 @@ std::unique_ptr<SaverWindow> QtPlatform::CreateSaverWindow(const SaverWindowSpec
   }
   // Without a window manager nothing else would size or place it.
   widget->setGeometry(0, 0, spec.width, spec.height);
-  widget->show();
+  SaverWidget& shown = *widget;
+  // Made before the window shows, so that a close signal from then on is a close request.
+  auto window = std::make_unique<QtSaverWindow>(*this, std::move(widget), std::move(host));
+  shown.show();
   if (!spec.child) {
-    widget->raise();
-    widget->activateWindow();
+    shown.raise();
+    shown.activateWindow();
   }
-  saver_ = widget.get();
+  saver_ = &shown;
   saver_full_screen_ = !spec.child;
   hooks_->SetSaver(saver_);
   ApplyCursorAndGrab();
-  widget->StartTimer(spec.tick_milliseconds);
-  return std::make_unique<QtSaverWindow>(*this, std::move(widget), std::move(host));
+  shown.StartTimer(spec.tick_milliseconds);
+  return window;
 }
 
 void QtPlatform::SaverWindowGone(SaverWidget* widget) {
