@@ -52,7 +52,10 @@ class Xvfb:
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
             ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0",
-             f"{width}x{height}x24", "-nolisten", "tcp", "-ac"],
+             f"{width}x{height}x24", "-nolisten", "tcp", "-ac",
+             # Without it the server starts afresh whenever its last client leaves, which
+             # happens between the steps of a test: windows vanish and the pointer jumps.
+             "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         # Xvfb writes the number once it takes connections, or exits if the display is taken.
@@ -116,7 +119,8 @@ class MarulexTest(unittest.TestCase):
 
     # The program and other processes.
 
-    def start(self, *arguments, program=None, shell=None, extra_env=None, prefix=()):
+    def start(self, *arguments, program=None, shell=None, extra_env=None, prefix=(),
+              start_new_session=False):
         env = dict(self.env)
         env.update(extra_env or {})
         if shell is not None:
@@ -126,7 +130,8 @@ class MarulexTest(unittest.TestCase):
         log = open(os.path.join(self.folder, f"stderr-{len(self.processes)}.txt"), "wb")
         self.addCleanup(log.close)
         process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.PIPE, stderr=log, cwd=self.folder)
+                                   stdout=subprocess.PIPE, stderr=log, cwd=self.folder,
+                                   start_new_session=start_new_session)
         self.processes.append(process)
         if process.stdout is not None:
             self.addCleanup(process.stdout.close)
@@ -164,8 +169,9 @@ class MarulexTest(unittest.TestCase):
         return result.stdout
 
     def find_windows(self, title):
-        """Ids of the viewable windows whose title is exactly `title`."""
-        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+        """Ids of the viewable top-level windows whose title is exactly `title`."""
+        result = subprocess.run(["xdotool", "search", "--maxdepth", "1", "--onlyvisible",
+                                 "--name", f"^{title}$"],
                                 env=self.env, capture_output=True, text=True, timeout=PATIENCE)
         ids = [int(word) for word in result.stdout.split()]
         # xdotool matches without regard to case; the title must match exactly.
@@ -261,8 +267,6 @@ class MarulexTest(unittest.TestCase):
         pointer's resting point. The default settings give a still scene: bound balls without any
         ball."""
         self.write_settings(settings)
-        # Xvfb keeps the pointer where it is until some client listens for its motion, so the
-        # resting point is read rather than set.
         home = self.pointer()
         before = int(time.time())
         process = self.start("/s")

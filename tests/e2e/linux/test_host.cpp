@@ -4,7 +4,7 @@
 //   test-host close ID         sends ID the window manager's close request (WM_DELETE_WINDOW)
 //   test-host activate ID      publishes ID as the active window (_NET_ACTIVE_WINDOW on the root)
 //   test-host move X Y         warps the pointer to (X, Y) on the root and waits until it is there
-//                              (Xvfb may hold back XTest motion while no client listens for it)
+//                              (a core request: done when the reply comes)
 //   test-host cursor           prints "visible" or "blank": whether the cursor shown has any pixel
 #include <signal.h>
 #include <xcb/xcb.h>
