@@ -5,7 +5,8 @@ namespace marulex::qt {
 namespace {
 
 // What QRegion::setRects accepts: sorted by top, then by left; rectangles with the same top have
-// the same height and neither touch nor overlap; a new top starts below the previous band.
+// the same height and neither touch nor overlap; a new top starts below the previous band. (Bands
+// that could be joined are left apart, as Qt's own unions leave them.)
 bool IsBanded(std::span<const QRect> rects) {
   for (std::size_t i = 1; i < rects.size(); ++i) {
     const QRect& a = rects[i - 1];
