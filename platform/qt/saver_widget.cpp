@@ -2,10 +2,12 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWindow>
 #include <cmath>
+#include <cstring>
 
 #include "platform/qt/present_region.h"
 
@@ -30,8 +32,7 @@ void SaverWidget::StartTimer(std::int32_t milliseconds) {
 void SaverWidget::Present(std::span<const Rect> rectangles) {
   TryGrab();
   if (rectangles.empty()) return;
-  SetPresentRegion(rectangles, scratch_, region_);
-  repaint(region_);
+  repaint(present_.Set(rectangles));
 }
 
 void SaverWidget::SetGrabWanted(bool wanted) {
@@ -86,11 +87,57 @@ bool SaverWidget::event(QEvent* event) {
   return QWidget::event(event);
 }
 
+namespace {
+
+// The memory the painter paints into, where the picture's rows can be copied as they are: the
+// window's backing store as an image of 32-bit pixels (0xFFRRGGBB is the same pixel as RGB32 and
+// as premultiplied ARGB32), not shared, reached by a whole-pixel offset. nullptr otherwise.
+QImage* DirectTarget(QPainter& painter, QPoint& offset) {
+  QPaintEngine* engine = painter.paintEngine();
+  QPaintDevice* device = engine != nullptr ? engine->paintDevice() : nullptr;
+  if (device == nullptr || device->devType() != QInternal::Image) return nullptr;
+  auto* image = static_cast<QImage*>(device);
+  const QTransform transform = painter.deviceTransform();
+  if (!image->isDetached() || image->devicePixelRatio() != 1.0 ||
+      (image->format() != QImage::Format_RGB32 &&
+       image->format() != QImage::Format_ARGB32_Premultiplied) ||
+      transform.type() > QTransform::TxTranslate) {
+    return nullptr;
+  }
+  offset = QPoint(qRound(transform.dx()), qRound(transform.dy()));
+  if (offset.x() != transform.dx() || offset.y() != transform.dy()) return nullptr;
+  return image;
+}
+
+}  // namespace
+
 void SaverWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
   const QImage& picture = Picture();
   const QRect shown = picture.rect();
+  QPoint offset;
+  if (QImage* target = DirectTarget(painter, offset)) {
+    // A plain copy of each row: what QPainter would do for these rectangles, without its
+    // clipping against the many-piece region of the paint event.
+    const QRect room = target->rect().translated(-offset);
+    for (const QRect& area : event->region()) {
+      const QRect inside = area.intersected(shown).intersected(room);
+      if (inside != area) painter.fillRect(area, Qt::black);
+      if (inside.isEmpty()) continue;
+      const auto row_bytes = static_cast<std::size_t>(inside.width()) * 4;
+      uchar* to = target->bits() + (inside.top() + offset.y()) * target->bytesPerLine() +
+                  (inside.left() + offset.x()) * 4;
+      const uchar* from =
+          picture.constBits() + inside.top() * picture.bytesPerLine() + inside.left() * 4;
+      for (int row = 0; row < inside.height(); ++row) {
+        std::memcpy(to, from, row_bytes);
+        to += target->bytesPerLine();
+        from += picture.bytesPerLine();
+      }
+    }
+    return;
+  }
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
   for (const QRect& area : event->region()) {
     const QRect inside = area.intersected(shown);
     // Beyond the picture (a host that grew the window) the window is black.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/qt/present_region.h"
 
 namespace marulex::qt {
 
@@ -44,8 +45,7 @@ class SaverWidget final : public QWidget {
   // The picture's pixels, wrapped without a copy; rewrapped only if its buffer changes.
   QImage image_;
   const Pixel* image_pixels_ = nullptr;
-  QRegion region_;
-  std::vector<QRect> scratch_;
+  PresentRegion present_;
   bool grab_wanted_ = false;
   bool keyboard_grabbed_ = false;
   bool pointer_grabbed_ = false;

@@ -59,26 +59,46 @@ TEST(PresentRegion, CoversExactlyThePresentedRectangles) {
       {{0, 0, 8, 8}, {16, 0, 8, 8}, {0, 8, 8, 8}, {16, 8, 8, 8}, {0, 16, 8, 3}},  // joinable
       {{0, 0, 8, 8}, {0, 8, 8, 8}, {0, 24, 8, 8}},  // a gap between bands
   };
-  std::vector<QRect> scratch;
-  QRegion region;
+  PresentRegion present;
   for (const auto& rects : cases) {
-    SetPresentRegion(rects, scratch, region);
     // The same pixels; Qt's == compares how a region is cut into rectangles.
-    EXPECT_TRUE(region.xored(United(rects)).isEmpty()) << rects.size() << " rectangles";
+    EXPECT_TRUE(present.Set(rects).xored(United(rects)).isEmpty()) << rects.size() << " pieces";
+  }
+}
+
+TEST(PresentRegion, ManyPiecesBecomeTheBlocksThatHoldThem) {
+  std::vector<Rect> dots;
+  for (std::int32_t i = 0; i < 100; ++i)
+    dots.push_back({(i * 37) % 500, (i * 53) % 300, 2, 1});
+  PresentRegion present;
+  const QRegion& region = present.Set(dots);
+  const QRegion changed = United(dots);
+  EXPECT_TRUE(changed.subtracted(region).isEmpty());
+  EXPECT_LE(region.rectCount(), static_cast<int>(dots.size()));
+  for (const QRect& piece : region) {
+    EXPECT_EQ(piece.left() % PresentRegion::kBlock, 0);
+    EXPECT_EQ(piece.top() % PresentRegion::kBlock, 0);
+    // Each block holds some change.
+    for (int x = piece.left(); x <= piece.right(); x += PresentRegion::kBlock) {
+      const QRect block(x, piece.top(), PresentRegion::kBlock, PresentRegion::kBlock);
+      EXPECT_TRUE(changed.intersects(block)) << x << "," << piece.top();
+    }
   }
 }
 
 TEST(PresentRegion, CoversWhatTheAnimationReports) {
   const Surface atlas = LoadAtlas();
   for (const std::int32_t mode : {2, 3, 4}) {
-    Animation animation(203, 157, mode, 40, 7, atlas);
-    std::vector<QRect> scratch;
-    QRegion region;
+    Animation animation(403, 257, mode, 200, 7, atlas);
+    PresentRegion present;
     for (int tick = 0; tick < 30; ++tick) {
       animation.Timer1Timer();
-      SetPresentRegion(animation.Changed(), scratch, region);
-      ASSERT_TRUE(region.xored(United(animation.Changed())).isEmpty())
-          << "mode " << mode << " tick " << tick;
+      const QRegion changed = United(animation.Changed());
+      const QRegion& region = present.Set(animation.Changed());
+      ASSERT_TRUE(changed.subtracted(region).isEmpty()) << "mode " << mode << " tick " << tick;
+      if (animation.Changed().size() <= PresentRegion::kMostPieces) {
+        ASSERT_TRUE(region.xored(changed).isEmpty()) << "mode " << mode << " tick " << tick;
+      }
     }
   }
 }
