@@ -170,7 +170,7 @@ class QtDialogWindow final : public SetupDialogWindow {
 QtPlatform::QtPlatform(std::string program) : program_(std::move(program)) {}
 
 QtPlatform::~QtPlatform() {
-  // Windows still open belong to the program's forms, which are gone by now.
+  // The forms, and with them the windows, are gone by now; the application object goes last.
   if (app_) app_->removeNativeEventFilter(hooks_.get());
   hooks_.reset();
   app_.reset();
