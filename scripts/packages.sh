@@ -20,7 +20,7 @@ marulex_need() {
 MARULEX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config zlib1g-dev qt6-base-dev
   libgl-dev libxcb1-dev mingw-w64)
 # Unit tests and benchmarks.
-MARULEX_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev valgrind)
+MARULEX_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev valgrind libxcb-xfixes0-dev)
 # End-to-end tests of the Linux program.
 MARULEX_LINUX_E2E_PACKAGES=(xvfb xauth xdotool x11-utils x11-apps imagemagick python3)
 # End-to-end tests of the Windows program.
