@@ -13,20 +13,6 @@ constexpr std::uint32_t kWmSysCommand = 0x0112;
 constexpr std::uint32_t kScClose = 0xF060;
 constexpr std::uint32_t kScScreenSave = 0xF140;
 
-// Runs for the life of a scope and tells whether another such scope is already running.
-class Reentry {
- public:
-  explicit Reentry(bool& busy) : busy_(busy), entered_(!busy) { busy_ = true; }
-  ~Reentry() {
-    if (entered_) busy_ = false;
-  }
-  bool Entered() const { return entered_; }
-
- private:
-  bool& busy_;
-  bool entered_;
-};
-
 }  // namespace
 
 TMainForm::TMainForm(Application& application, const LaunchState& launch)
@@ -72,7 +58,9 @@ void TMainForm::CreateWindow() {
 }
 
 void TMainForm::Close() {
-  if (FormCloseQuery()) platform_.QuitMessageLoop();
+  if (!FormCloseQuery()) return;
+  quitting_ = true;
+  platform_.QuitMessageLoop();
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -121,24 +109,42 @@ void TMainForm::Timer1Timer() {
   if (window_) window_->Present(animation_->Changed());
 }
 
+template <typename Handler>
+void TMainForm::RunInputHandler(Handler&& handler) {
+  // Input that arrives while a close query runs (the password dialog's and the error display's
+  // own loops still deliver it) must not start a second one, and nothing more is asked once the
+  // program is ending.
+  if (busy_ || quitting_) return;
+  busy_ = true;
+  application_.Dispatch(handler);
+  busy_ = false;
+  // A close request from outside during that time was kept for now.
+  while (close_requested_ && !quitting_) {
+    close_requested_ = false;
+    busy_ = true;
+    application_.Dispatch([&] { Close(); });
+    busy_ = false;
+  }
+}
+
 void TMainForm::MouseMove(std::int32_t x, std::int32_t y) {
-  const Reentry once(closing_);
-  if (once.Entered()) application_.Dispatch([&] { FormMouseMove(x, y); });
+  RunInputHandler([&] { FormMouseMove(x, y); });
 }
 
 void TMainForm::MouseDown() {
-  const Reentry once(closing_);
-  if (once.Entered()) application_.Dispatch([&] { FormMouseDown(); });
+  RunInputHandler([&] { FormMouseDown(); });
 }
 
 void TMainForm::KeyDown(std::int32_t key) {
-  const Reentry once(closing_);
-  if (once.Entered()) application_.Dispatch([&] { FormKeyDown(key); });
+  RunInputHandler([&] { FormKeyDown(key); });
 }
 
 void TMainForm::CloseRequested() {
-  const Reentry once(closing_);
-  if (once.Entered()) application_.Dispatch([&] { Close(); });
+  if (busy_) {
+    close_requested_ = true;
+    return;
+  }
+  RunInputHandler([&] { Close(); });
 }
 
 void TMainForm::HostWindowGone() {

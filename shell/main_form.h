@@ -61,11 +61,14 @@ class TMainForm final : public SaverWindowEvents {
   std::int32_t Width = 0;
   std::int32_t Height = 0;
   Point CursorHome;
-  // True while a close query runs: input that arrives meanwhile (the password dialog's and the
-  // error display's own loops still deliver it) must not start a second one.
-  bool closing_ = false;
-  Surface atlas_;  // Image2, which the animation draws from
-  Surface blank_;  // shown until the animation exists
+  template <typename Handler>
+  void RunInputHandler(Handler&& handler);
+
+  bool busy_ = false;             // an input handler (and any close query in it) is running
+  bool close_requested_ = false;  // a close request from outside came meanwhile
+  bool quitting_ = false;         // a close passed its query: the loop is ending
+  Surface atlas_;                 // Image2, which the animation draws from
+  Surface blank_;                 // shown until the animation exists
   std::unique_ptr<Animation> animation_;
   std::unique_ptr<SaverWindow> window_;
 };

@@ -427,7 +427,12 @@ void QtPlatform::DialogGone(QWidget* widget) {
 }
 
 bool QtPlatform::MutexExists(const char* name) {
-  return LockHeldElsewhere(LockFilePath(name));
+  // Looking takes the lock when it is free: the preview takes it next anyway, and two previews
+  // starting at the same moment must not both find it free.
+  if (lock_fd_ >= 0) return false;
+  const std::filesystem::path file = LockFilePath(name);
+  lock_fd_ = TakeLock(file);
+  return lock_fd_ < 0 && LockHeldElsewhere(file);
 }
 
 void QtPlatform::CreateHeldMutex(const char* name) {

@@ -10,7 +10,8 @@ namespace {
 std::vector<std::string> Split(const std::string& line) {
   std::istringstream in(line);
   std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
+  for (std::string word; in >> word;)
+    words.push_back(word);
   return words;
 }
 
@@ -26,8 +27,8 @@ TEST(RenderOptionsTest, ReadsFramesSettingsAndTheAtlas) {
   EXPECT_EQ(f.seed, 4294967295u);
   EXPECT_FALSE(f.full);
 
-  const auto settings = ParseRenderOptions(
-      Split("-o b.png --full --settings M.ini --ticks 9 --seed 1 --size 0x0"));
+  const auto settings =
+      ParseRenderOptions(Split("-o b.png --full --settings M.ini --ticks 9 --seed 1 --size 0x0"));
   ASSERT_TRUE(std::holds_alternative<RenderOptions>(settings));
   EXPECT_EQ(std::get<RenderOptions>(settings).settings, std::filesystem::path("M.ini"));
   EXPECT_TRUE(std::get<RenderOptions>(settings).full);
@@ -40,9 +41,9 @@ TEST(RenderOptionsTest, ReadsFramesSettingsAndTheAtlas) {
 TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLine) {
   const char* bad[] = {
       "",
-      "--size 10x10 --mode 1 --balls 1 --seed 1 --ticks 1",              // no output
-      "--size 10x10 --mode 1 --balls 1 --seed 1 --ticks 1 -o a.bmp",     // unknown format
-      "--size 10 --mode 1 --balls 1 --seed 1 --ticks 1 -o a.ppm",        // no height
+      "--size 10x10 --mode 1 --balls 1 --seed 1 --ticks 1",           // no output
+      "--size 10x10 --mode 1 --balls 1 --seed 1 --ticks 1 -o a.bmp",  // unknown format
+      "--size 10 --mode 1 --balls 1 --seed 1 --ticks 1 -o a.ppm",     // no height
       "--size 10x-1 --mode 1 --balls 1 --seed 1 --ticks 1 -o a.ppm",
       "--size 65536x1 --mode 1 --balls 1 --seed 1 --ticks 1 -o a.ppm",
       "--size 10000x10000 --mode 1 --balls 1 --seed 1 --ticks 1 -o a.ppm",  // too many pixels
@@ -51,11 +52,11 @@ TEST(RenderOptionsTest, RefusesBadArgumentsWithOneLine) {
       "--size 10x10 --mode 1 --balls 1 --seed -1 --ticks 1 -o a.ppm",
       "--size 10x10 --mode 1 --balls 1 --seed 4294967296 --ticks 1 -o a.ppm",
       "--size 10x10 --mode 1 --balls 1 --seed 1 --ticks -5 -o a.ppm",
-      "--size 10x10 --mode 1 --seed 1 --ticks 1 -o a.ppm",               // no balls
+      "--size 10x10 --mode 1 --seed 1 --ticks 1 -o a.ppm",  // no balls
       "--size 10x10 --mode 1 --balls 1 --settings s --seed 1 --ticks 1 -o a.ppm",
       "--size 10x10 --size 10x10 --mode 1 --balls 1 --seed 1 --ticks 1 -o a.ppm",
       "--atlas --size 10x10 -o a.ppm",
-      "--size 10x10 --mode 1 --balls 1 --seed 1 --ticks 1 -o",           // no value
+      "--size 10x10 --mode 1 --balls 1 --seed 1 --ticks 1 -o",  // no value
       "--bogus",
   };
   for (const char* line : bad) {

@@ -13,7 +13,8 @@ namespace {
 using Rects = std::vector<Rect>;
 
 Rects Frame(Damage& damage, const Rects& drawn) {
-  for (const Rect& r : drawn) damage.Add(r);
+  for (const Rect& r : drawn)
+    damage.Add(r);
   damage.Finish();
   return damage.Rects();
 }
@@ -35,7 +36,8 @@ TEST(DamageTest, StaysOnTheSurfaceAndGoesWholeWhenPiecesCostMore) {
             (Rects{{992, 0, 11, 8}, {992, 8, 11, 8}, {992, 16, 11, 8}}));
   Damage busy(64, 64);  // 4096 pixels: sixteen rectangles cost more than that
   Rects many;
-  for (int i = 0; i < 16; ++i) many.push_back({i * 4, i * 4, 1, 1});
+  for (int i = 0; i < 16; ++i)
+    many.push_back({i * 4, i * 4, 1, 1});
   EXPECT_EQ(Frame(busy, many), (Rects{{0, 0, 64, 64}}));
   EXPECT_EQ(Frame(busy, {}), (Rects{{0, 0, 64, 64}}));  // the wipe of that frame is whole too
   EXPECT_EQ(Frame(busy, {{1, 1, 1, 1}}), (Rects{{0, 0, 8, 8}}));

@@ -19,6 +19,7 @@ using testing::Shown;
 struct Services {
   static inline FakePlatform* platform = nullptr;
   static inline std::int32_t answer = 1;
+  static inline std::vector<std::int32_t> next_answers;  // taken first, one per check
   static inline std::vector<std::uintptr_t> verified;
   static inline std::vector<int> counter_during_check;
   static inline std::function<void()> during_check;
@@ -28,7 +29,10 @@ struct Services {
     verified.push_back(window);
     counter_during_check.push_back(platform->cursor_counter);
     if (during_check) during_check();
-    return answer;
+    if (next_answers.empty()) return answer;
+    const std::int32_t next = next_answers.front();
+    next_answers.erase(next_answers.begin());
+    return next;
   }
   static std::uint32_t Change(const char* key, std::uintptr_t parent, std::uint32_t a,
                               std::uint32_t b) {
@@ -47,6 +51,7 @@ class ShellTest : public ::testing::Test {
     Services::counter_during_check.clear();
     Services::during_check = nullptr;
     Services::changes.clear();
+    Services::next_answers.clear();
   }
 
   int Run(std::vector<std::string> arguments) {
@@ -221,6 +226,26 @@ TEST_F(ShellTest, ARefusedPasswordHidesTheCursorAgainAndMovesItsHome) {
   std::copy_if(platform.log.begin(), platform.log.end(), std::back_inserter(seen),
                [](const std::string& call) { return call.starts_with("ShowCursor"); });
   EXPECT_EQ(seen, cursor_calls);
+}
+
+TEST_F(ShellTest, ACloseRequestDuringTheCheckIsAnsweredAfterItAndNothingIsAskedOnceEnding) {
+  platform.password_flag = RegistryValue{RegistryValue::kDword, 1};
+  GivePasswordLibrary();
+  Services::next_answers = {0, 1};
+  Services::during_check = [&] {
+    Services::during_check = nullptr;
+    Events().CloseRequested();  // SIGTERM while the user types: kept, not lost
+  };
+  platform.while_running = [&](FakePlatform& p) {
+    Events().KeyDown(32);
+    EXPECT_EQ(Services::verified.size(), 2u);  // refused, then the kept request asked again
+    EXPECT_TRUE(p.quit);
+    const auto calls = p.log.size();
+    Events().MouseDown();
+    Events().CloseRequested();
+    EXPECT_EQ(p.log.size(), calls);  // the program is ending: no further query
+  };
+  EXPECT_EQ(Run({"/s"}), 0);
 }
 
 TEST_F(ShellTest, AFlagStoredAsTextShowsTheErrorAtEveryAttemptOnly) {
