@@ -76,9 +76,9 @@ class FullScreenSaver(unittest.TestCase):
 
     def test_drops_posted_close_and_screen_save_commands(self):
         # Witness: with the password flag set, every close that reaches the saver calls the test
-        # password check once, which lets it close. The commands and a key after them are all
-        # queued before the saver takes the first, so a command that got through would add a
-        # call before the key's.
+        # password check once, which refuses, so the saver stays. The commands and a key after
+        # them are all queued before the saver takes the first, and the post returns once all
+        # are handled: a command that got through adds a check to the key's.
         session.put_beside("PASSWORD.CPL")
         self.addCleanup(session.remove_beside, "PASSWORD.CPL")
         session.set_password_flag("REG_DWORD", 1)
@@ -93,10 +93,11 @@ class FullScreenSaver(unittest.TestCase):
                 log = session.root / f"commands-{number}.txt"
                 process = self.start_saver(env={
                     "MARULEX_TEST_LOG": session.windows_path(log),
-                    "MARULEX_TEST_ANSWERS": "1"})
+                    "MARULEX_TEST_ANSWERS": "0"})
                 session.post(session.find_window("MainForm"), *commands, (WM_KEYDOWN, VK_SHIFT))
-                self.assertEqual(process.wait(timeout=PATIENCE), 0)
                 self.assertEqual(len(log.read_text().splitlines()), checks)
+                self.assertIsNone(process.poll())
+                session.stop(process)  # before the next case looks for its window
 
 
 if __name__ == "__main__":

@@ -175,6 +175,13 @@ int Post(HWND window, const std::vector<std::pair<UINT, WPARAM>>& messages) {
     ResumeThread(thread);
     CloseHandle(thread);
   }
+  // Each GetMessage first delivers the messages sent to the thread, then takes one posted message;
+  // so once one more sent message than was posted has been delivered, every posted one has been
+  // handled (or the window is gone, which ends the sends early).
+  for (std::size_t i = 0; posted && i <= messages.size(); ++i) {
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored)) break;
+  }
   return posted ? 0 : 1;
 }
 
