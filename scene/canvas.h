@@ -54,7 +54,6 @@ class Canvas {
   Composition composition_;
   Rect grid_;
   bool first_frame_ = true;
-  bool set_up_done_ = false;
   std::vector<Rect> covered_now_;   // what this frame drew inside the grid area
   std::vector<Rect> covered_last_;  // what the previous frame drew there: wiped at the next start
   Damage damage_;
