@@ -107,7 +107,7 @@ class SaverWindowEvents {
   ~SaverWindowEvents() = default;
 };
 
-struct SaverWindowSpec {
+struct SaverWindowRequest {
   bool child = false;       // preview: a child window of `parent` (style 0x56000000 on Windows)
   WindowHandle parent = 0;  // preview only
   std::int32_t width = 0;   // the window lies at (0, 0) with this size
@@ -171,7 +171,7 @@ class Platform {
   virtual void ShowCursor(bool show) = 0;
   // Makes the saver window and shows it; its timer runs from then on. Throws Exception when the
   // window cannot be made (for instance when the parent names no window).
-  virtual std::unique_ptr<SaverWindow> CreateSaverWindow(const SaverWindowSpec& spec,
+  virtual std::unique_ptr<SaverWindow> CreateSaverWindow(const SaverWindowRequest& request,
                                                          SaverWindowEvents& events) = 0;
   // Makes the setup dialog from its layout, not yet shown.
   virtual std::unique_ptr<SetupDialogWindow> CreateSetupDialog(SetupDialogEvents& events) = 0;

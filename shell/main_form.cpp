@@ -49,12 +49,12 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::CreateWindow() {
-  SaverWindowSpec spec;
-  spec.child = launch_.SaverMode != smSaver;
-  spec.parent = spec.child ? launch_.PreviewWnd : 0;
-  spec.width = Width;
-  spec.height = Height;
-  window_ = platform_.CreateSaverWindow(spec, *this);
+  SaverWindowRequest request;
+  request.child = launch_.SaverMode != smSaver;
+  request.parent = request.child ? launch_.PreviewWnd : 0;
+  request.width = Width;
+  request.height = Height;
+  window_ = platform_.CreateSaverWindow(request, *this);
 }
 
 void TMainForm::Close() {

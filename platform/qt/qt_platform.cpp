@@ -364,15 +364,15 @@ void QtPlatform::ApplyCursorAndGrab() {
   if (saver_ != nullptr && saver_full_screen_) saver_->SetGrabWanted(blank && boxes_open_ == 0);
 }
 
-std::unique_ptr<SaverWindow> QtPlatform::CreateSaverWindow(const SaverWindowSpec& spec,
+std::unique_ptr<SaverWindow> QtPlatform::CreateSaverWindow(const SaverWindowRequest& request,
                                                            SaverWindowEvents& events) {
   App();
   auto widget = std::make_unique<SaverWidget>(events);
   widget->setWindowTitle(QStringLiteral("MainForm"));
   std::unique_ptr<QWindow> host;
-  if (spec.child) {
+  if (request.child) {
     xcb_connection_t* connection = QtConnection();
-    const std::optional<xcb_window_t> parent = XWindowFromHandle(spec.parent);
+    const std::optional<xcb_window_t> parent = XWindowFromHandle(request.parent);
     // Qt accepts any number as a foreign window: ask the X server whether it is one.
     if (connection == nullptr || !parent || !QueryWindowBox(connection, *parent)) {
       throw Exception(kWindowCreationError);
@@ -389,20 +389,20 @@ std::unique_ptr<SaverWindow> QtPlatform::CreateSaverWindow(const SaverWindowSpec
                            Qt::X11BypassWindowManagerHint);
   }
   // Without a window manager nothing else would size or place it.
-  widget->setGeometry(0, 0, spec.width, spec.height);
+  widget->setGeometry(0, 0, request.width, request.height);
   SaverWidget& shown = *widget;
   // Made before the window shows, so that a close signal from then on is a close request.
   auto window = std::make_unique<QtSaverWindow>(*this, std::move(widget), std::move(host));
   shown.show();
-  if (!spec.child) {
+  if (!request.child) {
     shown.raise();
     shown.activateWindow();
   }
   saver_ = &shown;
-  saver_full_screen_ = !spec.child;
+  saver_full_screen_ = !request.child;
   hooks_->SetSaver(saver_);
   ApplyCursorAndGrab();
-  shown.StartTimer(spec.tick_milliseconds);
+  shown.StartTimer(request.tick_milliseconds);
   return window;
 }
 

@@ -41,7 +41,7 @@ class QtPlatform : public Platform {
   Size ScreenSize() override;
   Point CursorPos() override;
   void ShowCursor(bool show) override;
-  std::unique_ptr<SaverWindow> CreateSaverWindow(const SaverWindowSpec& spec,
+  std::unique_ptr<SaverWindow> CreateSaverWindow(const SaverWindowRequest& request,
                                                  SaverWindowEvents& events) override;
   std::unique_ptr<SetupDialogWindow> CreateSetupDialog(SetupDialogEvents& events) override;
 

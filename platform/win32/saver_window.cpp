@@ -50,7 +50,7 @@ void Draw(HDC dc, const Surface& picture, const Rect& area) {
 
 }  // namespace
 
-Win32SaverWindow::Win32SaverWindow(Win32Platform& platform, const SaverWindowSpec& request,
+Win32SaverWindow::Win32SaverWindow(Win32Platform& platform, const SaverWindowRequest& request,
                                    SaverWindowEvents& events)
     : platform_(platform), events_(events) {
   RegisterSaverClass(platform_, Procedure);

@@ -14,7 +14,7 @@ class Win32Platform;
 class Win32SaverWindow final : public SaverWindow {
  public:
   // Makes the window, shows it and starts its timer; throws Exception when it cannot be made.
-  Win32SaverWindow(Win32Platform& platform, const SaverWindowSpec& request,
+  Win32SaverWindow(Win32Platform& platform, const SaverWindowRequest& request,
                    SaverWindowEvents& events);
   ~Win32SaverWindow() override;
 

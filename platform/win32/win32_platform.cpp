@@ -216,7 +216,7 @@ void Win32Platform::ShowCursor(bool show) {
   ::ShowCursor(show ? TRUE : FALSE);
 }
 
-std::unique_ptr<SaverWindow> Win32Platform::CreateSaverWindow(const SaverWindowSpec& request,
+std::unique_ptr<SaverWindow> Win32Platform::CreateSaverWindow(const SaverWindowRequest& request,
                                                               SaverWindowEvents& events) {
   return std::make_unique<Win32SaverWindow>(*this, request, events);
 }

@@ -32,7 +32,7 @@ class Win32Platform final : public Platform {
   Size ScreenSize() override;
   Point CursorPos() override;
   void ShowCursor(bool show) override;
-  std::unique_ptr<SaverWindow> CreateSaverWindow(const SaverWindowSpec& request,
+  std::unique_ptr<SaverWindow> CreateSaverWindow(const SaverWindowRequest& request,
                                                  SaverWindowEvents& events) override;
   std::unique_ptr<SetupDialogWindow> CreateSetupDialog(SetupDialogEvents& events) override;
 

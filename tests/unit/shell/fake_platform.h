@@ -14,15 +14,15 @@ namespace marulex::testing {
 class FakePlatform;
 
 struct FakeSaverWindow : SaverWindow {
-  FakeSaverWindow(FakePlatform& owner, SaverWindowSpec made_as, SaverWindowEvents& to)
-      : platform(owner), spec(made_as), events(to) {}
+  FakeSaverWindow(FakePlatform& owner, SaverWindowRequest made_as, SaverWindowEvents& to)
+      : platform(owner), request(made_as), events(to) {}
   WindowHandle Handle() const override { return 0x5A5A; }
   void Present(std::span<const Rect> rectangles) override {
     presented.assign(rectangles.begin(), rectangles.end());
     ++presents;
   }
   FakePlatform& platform;
-  SaverWindowSpec spec;
+  SaverWindowRequest request;
   SaverWindowEvents& events;
   std::vector<Rect> presented;
   int presents = 0;
@@ -104,10 +104,10 @@ class FakePlatform : public Platform {
     cursor_counter += show ? 1 : -1;
     log.push_back(show ? "ShowCursor(true)" : "ShowCursor(false)");
   }
-  std::unique_ptr<SaverWindow> CreateSaverWindow(const SaverWindowSpec& spec,
+  std::unique_ptr<SaverWindow> CreateSaverWindow(const SaverWindowRequest& request,
                                                  SaverWindowEvents& events) override {
-    if (spec.child && windows.count(spec.parent) == 0) throw Exception(kWindowCreationError);
-    auto window = std::make_unique<FakeSaverWindow>(*this, spec, events);
+    if (request.child && windows.count(request.parent) == 0) throw Exception(kWindowCreationError);
+    auto window = std::make_unique<FakeSaverWindow>(*this, request, events);
     saver_window = window.get();
     return window;
   }

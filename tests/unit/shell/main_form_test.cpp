@@ -84,10 +84,10 @@ TEST_F(ShellTest, SaverCoversTheScreenWithTheCursorHiddenUntilTheEnd) {
   platform.screen = {800, 600};
   platform.while_running = [&](FakePlatform& p) {
     EXPECT_EQ(p.cursor_counter, -1);
-    EXPECT_FALSE(p.saver_window->spec.child);
-    EXPECT_EQ(p.saver_window->spec.width, 800);
-    EXPECT_EQ(p.saver_window->spec.height, 600);
-    EXPECT_EQ(p.saver_window->spec.tick_milliseconds, 24);
+    EXPECT_FALSE(p.saver_window->request.child);
+    EXPECT_EQ(p.saver_window->request.width, 800);
+    EXPECT_EQ(p.saver_window->request.height, 600);
+    EXPECT_EQ(p.saver_window->request.tick_milliseconds, 24);
     Events().Tick();
     ASSERT_EQ(p.saver_window->presented.size(), 1u);  // the first frame: all of it
     EXPECT_EQ(p.saver_window->presented[0], (Rect{0, 0, 800, 600}));
@@ -263,10 +263,10 @@ TEST_F(ShellTest, PreviewLivesInsideTheHostWindowAndIgnoresInput) {
   platform.windows[123] = {400, 300, 552, 412};  // 152 x 112
   platform.password_flag = RegistryValue{RegistryValue::kDword, 1};
   platform.while_running = [&](FakePlatform& p) {
-    EXPECT_TRUE(p.saver_window->spec.child);
-    EXPECT_EQ(p.saver_window->spec.parent, 123u);
-    EXPECT_EQ(p.saver_window->spec.width, 152);
-    EXPECT_EQ(p.saver_window->spec.height, 112);
+    EXPECT_TRUE(p.saver_window->request.child);
+    EXPECT_EQ(p.saver_window->request.parent, 123u);
+    EXPECT_EQ(p.saver_window->request.width, 152);
+    EXPECT_EQ(p.saver_window->request.height, 112);
     Events().MouseMove(3, 3);
     Events().MouseDown();
     Events().KeyDown(32);
