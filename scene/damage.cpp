@@ -63,12 +63,54 @@ void Damage::Add(const Rect& area) {
   }
 }
 
+void Damage::CoverWithBlocks() {
+  constexpr int kTilesPerBlock = kBlock / kTile;
+  static_assert(kTilesPerBlock == 4, "blocks are 4 x 4 tiles: 16 of them in a word of tiles");
+  rects_.clear();
+  const std::size_t block_rows =
+      (static_cast<std::size_t>(rows_) + kTilesPerBlock - 1) / kTilesPerBlock;
+  for (std::size_t block_row = 0; block_row < block_rows; ++block_row) {
+    // Only block rows holding a marked tile row: 16 block rows to a word of row marks.
+    const std::size_t row_word = block_row / 16;
+    const unsigned shift = static_cast<unsigned>(block_row % 16) * kTilesPerBlock;
+    if ((((now_.rows[row_word] | last_.rows[row_word]) >> shift) & 0xF) == 0) continue;
+    // The marks of the block row's tile rows, together; each block is 4 neighbouring bits.
+    std::int32_t run_start = -1;
+    const auto flush = [&](std::int32_t end_block) {
+      if (run_start < 0) return;
+      rects_.push_back(Intersect({run_start * kBlock, static_cast<std::int32_t>(block_row) * kBlock,
+                                  (end_block - run_start) * kBlock, kBlock},
+                                 {0, 0, width_, height_}));
+      run_start = -1;
+    };
+    const std::size_t first_row = block_row * kTilesPerBlock;
+    const std::size_t end_row =
+        std::min(first_row + kTilesPerBlock, static_cast<std::size_t>(rows_));
+    for (std::size_t w = 0; w < words_per_row_; ++w) {
+      std::uint64_t bits = 0;
+      for (std::size_t r = first_row; r < end_row; ++r) {
+        bits |= now_.tiles[r * words_per_row_ + w] | last_.tiles[r * words_per_row_ + w];
+      }
+      for (int block = 0; block < 16; ++block) {
+        const auto at = static_cast<std::int32_t>(w * 16) + block;
+        if ((bits >> (block * kTilesPerBlock)) & 0xF) {
+          if (run_start < 0) run_start = at;
+        } else {
+          flush(at);
+        }
+      }
+    }
+    flush(static_cast<std::int32_t>(words_per_row_ * 16));
+  }
+}
+
 void Damage::Finish() {
   rects_.clear();
   if (all_ || now_.cost + last_.cost > whole_cost_) {
     if (width_ > 0 && height_ > 0) rects_.push_back({0, 0, width_, height_});
   } else {
     ScanRuns(now_, &last_, [&](const Rect& run) { rects_.push_back(run); });
+    if (rects_.size() > kMostPieces) CoverWithBlocks();
   }
   // The older frame's marks are spent; this frame's become the previous frame's.
   for (std::size_t row_word = 0; row_word < last_.rows.size(); ++row_word) {

@@ -28,8 +28,12 @@ class Damage {
   void Finish();
 
   // Disjoint rectangles covering every changed pixel, row by row from the top; empty when nothing
-  // changed. When the pieces would cost more than the whole, it is the whole surface.
+  // changed. Past kMostPieces rectangles they are rows of whole kBlock x kBlock blocks instead:
+  // a few more pixels to copy, but far fewer pieces to send to the screen, which costs more per
+  // piece than per pixel. When the pieces would cost more than the whole, it is the whole surface.
   const std::vector<Rect>& Rects() const { return rects_; }
+  static constexpr std::size_t kMostPieces = 64;
+  static constexpr std::int32_t kBlock = 32;
 
   // What handling the previous frame's drawing piece by piece costs, in pixels copied: each
   // rectangle's pixels plus kRectCost for the rectangle. When it exceeds the surface's pixels,
@@ -53,6 +57,8 @@ class Damage {
   // Visits the runs of tiles marked in `a` or (when given) `b`, row by row.
   template <typename Visit>
   void ScanRuns(const Marks& a, const Marks* b, Visit&& visit) const;
+  // Replaces rects_ with the runs of blocks that hold a tile marked in now_ or last_.
+  void CoverWithBlocks();
 
   std::int32_t width_;
   std::int32_t height_;

@@ -58,17 +58,9 @@ void JoinBands(std::vector<QRect>& rects) {
 
 const QRegion& PresentRegion::Set(std::span<const Rect> rectangles) {
   scratch_.clear();
-  std::int32_t right = 0;
-  std::int32_t bottom = 0;
-  bool from_origin = true;
   for (const Rect& r : rectangles) {
-    if (r.Empty()) continue;
-    scratch_.emplace_back(r.x, r.y, r.width, r.height);
-    right = std::max(right, r.x + r.width);
-    bottom = std::max(bottom, r.y + r.height);
-    from_origin = from_origin && r.x >= 0 && r.y >= 0;
+    if (!r.Empty()) scratch_.emplace_back(r.x, r.y, r.width, r.height);
   }
-  if (scratch_.size() > kMostPieces && from_origin) BlocksCovering(right, bottom);
   if (IsBanded(scratch_)) {
     JoinBands(scratch_);
     region_.setRects(scratch_.data(), static_cast<int>(scratch_.size()));
@@ -78,34 +70,6 @@ const QRegion& PresentRegion::Set(std::span<const Rect> rectangles) {
       region_ += r;
   }
   return region_;
-}
-
-void PresentRegion::BlocksCovering(std::int32_t right, std::int32_t bottom) {
-  const std::int32_t columns = (right + kBlock - 1) / kBlock;
-  const std::int32_t rows = (bottom + kBlock - 1) / kBlock;
-  blocks_.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0);
-  for (const QRect& r : scratch_) {
-    for (std::int32_t row = r.top() / kBlock; row <= r.bottom() / kBlock; ++row) {
-      for (std::int32_t column = r.left() / kBlock; column <= r.right() / kBlock; ++column) {
-        blocks_[static_cast<std::size_t>(row * columns + column)] = 1;
-      }
-    }
-  }
-  scratch_.clear();
-  for (std::int32_t row = 0; row < rows; ++row) {
-    std::int32_t column = 0;
-    while (column < columns) {
-      if (blocks_[static_cast<std::size_t>(row * columns + column)] == 0) {
-        ++column;
-        continue;
-      }
-      const std::int32_t first = column;
-      while (column < columns && blocks_[static_cast<std::size_t>(row * columns + column)] != 0) {
-        ++column;
-      }
-      scratch_.emplace_back(first * kBlock, row * kBlock, (column - first) * kBlock, kBlock);
-    }
-  }
 }
 
 }  // namespace marulex::qt

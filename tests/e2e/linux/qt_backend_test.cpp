@@ -66,26 +66,6 @@ TEST(PresentRegion, CoversExactlyThePresentedRectangles) {
   }
 }
 
-TEST(PresentRegion, ManyPiecesBecomeTheBlocksThatHoldThem) {
-  std::vector<Rect> dots;
-  for (std::int32_t i = 0; i < 100; ++i)
-    dots.push_back({(i * 37) % 500, (i * 53) % 300, 2, 1});
-  PresentRegion present;
-  const QRegion& region = present.Set(dots);
-  const QRegion changed = United(dots);
-  EXPECT_TRUE(changed.subtracted(region).isEmpty());
-  EXPECT_LE(region.rectCount(), static_cast<int>(dots.size()));
-  for (const QRect& piece : region) {
-    EXPECT_EQ(piece.left() % PresentRegion::kBlock, 0);
-    EXPECT_EQ(piece.top() % PresentRegion::kBlock, 0);
-    // Each block holds some change.
-    for (int x = piece.left(); x <= piece.right(); x += PresentRegion::kBlock) {
-      const QRect block(x, piece.top(), PresentRegion::kBlock, PresentRegion::kBlock);
-      EXPECT_TRUE(changed.intersects(block)) << x << "," << piece.top();
-    }
-  }
-}
-
 TEST(PresentRegion, CoversWhatTheAnimationReports) {
   const Surface atlas = LoadAtlas();
   for (const std::int32_t mode : {2, 3, 4}) {
@@ -95,10 +75,7 @@ TEST(PresentRegion, CoversWhatTheAnimationReports) {
       animation.Timer1Timer();
       const QRegion changed = United(animation.Changed());
       const QRegion& region = present.Set(animation.Changed());
-      ASSERT_TRUE(changed.subtracted(region).isEmpty()) << "mode " << mode << " tick " << tick;
-      if (animation.Changed().size() <= PresentRegion::kMostPieces) {
-        ASSERT_TRUE(region.xored(changed).isEmpty()) << "mode " << mode << " tick " << tick;
-      }
+      ASSERT_TRUE(region.xored(changed).isEmpty()) << "mode " << mode << " tick " << tick;
     }
   }
 }

@@ -99,8 +99,9 @@ TEST(AnimationTest, ChangedRectanglesAreFewForFewBalls) {
   std::int64_t area = 0;
   for (const Rect& r : animation.Changed())
     area += std::int64_t{r.width} * r.height;
-  // Each ball changes its old and its new cell: at most 360 tiles of 8 x 8.
-  EXPECT_LE(area, 360 * 64);
+  // Each ball changes its old and its new cell: at most 360 blocks, a tenth of the screen.
+  EXPECT_LE(animation.Changed().size(), 360u);
+  EXPECT_LE(area, 360 * Damage::kBlock * Damage::kBlock);
   EXPECT_GT(area, 0);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace marulex {
 
 void PrintTo(const Rect& r, std::ostream* out) {
@@ -43,6 +45,29 @@ TEST(DamageTest, StaysOnTheSurfaceAndGoesWholeWhenPiecesCostMore) {
   EXPECT_EQ(Frame(busy, {{1, 1, 1, 1}}), (Rects{{0, 0, 8, 8}}));
   Damage empty(0, 0);
   EXPECT_EQ(Frame(empty, {{0, 0, 5, 5}}), Rects{});
+}
+
+TEST(DamageTest, ManyPiecesBecomeTheBlocksThatHoldThem) {
+  Damage damage(1003, 301);
+  Rects dots;
+  for (std::int32_t i = 0; i < 100; ++i)
+    dots.push_back({(i * 37) % 1000, (i * 53) % 300, 2, 1});
+  const Rects blocks = Frame(damage, dots);
+  ASSERT_LT(blocks.size(), dots.size());
+  for (const Rect& dot : dots) {  // every dot inside a block
+    EXPECT_TRUE(std::any_of(blocks.begin(), blocks.end(),
+                            [&](const Rect& b) { return Intersect(dot, b) == dot; }));
+  }
+  for (const Rect& b : blocks) {  // on the block grid, within the surface, each holding a dot
+    EXPECT_EQ(b.x % Damage::kBlock, 0);
+    EXPECT_EQ(b.y % Damage::kBlock, 0);
+    EXPECT_EQ(Intersect(b, {0, 0, 1003, 301}), b);
+    for (std::int32_t x = b.x; x < b.x + b.width; x += Damage::kBlock) {
+      const Rect block{x, b.y, Damage::kBlock, Damage::kBlock};
+      EXPECT_TRUE(std::any_of(dots.begin(), dots.end(),
+                              [&](const Rect& dot) { return !Intersect(dot, block).Empty(); }));
+    }
+  }
 }
 
 }  // namespace
