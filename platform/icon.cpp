@@ -11,15 +11,6 @@ constexpr std::size_t kDirectoryBytes = 6;
 constexpr std::size_t kEntryBytes = 16;
 constexpr std::uint16_t kIconType = 1;
 
-std::uint16_t U16(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-std::uint32_t U32(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return std::uint32_t{bytes[at]} | std::uint32_t{bytes[at + 1]} << 8 |
-         std::uint32_t{bytes[at + 2]} << 16 | std::uint32_t{bytes[at + 3]} << 24;
-}
-
 // The bytes of the image to show: the first 32 x 32 one, else the first.
 std::optional<std::span<const std::uint8_t>> ChooseImage(std::span<const std::uint8_t> ico) {
   if (ico.size() < kDirectoryBytes || U16(ico, 0) != 0 || U16(ico, 2) != kIconType) {

@@ -3,13 +3,7 @@
 #include <limits>
 
 namespace marulex {
-namespace {
 
-constexpr std::size_t kFileHeaderBytes = 14;
-constexpr std::size_t kInfoHeaderBytes = 40;
-constexpr std::uint32_t kBiRgb = 0;
-
-// Little-endian reads; the callers have checked that the bytes are there.
 std::uint16_t U16(std::span<const std::uint8_t> bytes, std::size_t at) {
   return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
@@ -18,6 +12,12 @@ std::uint32_t U32(std::span<const std::uint8_t> bytes, std::size_t at) {
   return std::uint32_t{bytes[at]} | std::uint32_t{bytes[at + 1]} << 8 |
          std::uint32_t{bytes[at + 2]} << 16 | std::uint32_t{bytes[at + 3]} << 24;
 }
+
+namespace {
+
+constexpr std::size_t kFileHeaderBytes = 14;
+constexpr std::size_t kInfoHeaderBytes = 40;
+constexpr std::uint32_t kBiRgb = 0;
 
 // Colour table entries and 24/32-bit pixels are stored blue, green, red.
 std::uint32_t Bgr(std::span<const std::uint8_t> bytes, std::size_t at) {

@@ -13,6 +13,10 @@
 
 namespace marulex {
 
+// Little-endian reads at `at`; the caller has checked that the bytes are there.
+std::uint16_t U16(std::span<const std::uint8_t> bytes, std::size_t at);
+std::uint32_t U32(std::span<const std::uint8_t> bytes, std::size_t at);
+
 // The largest picture the decoders accept, in pixels (256 MiB of surface). Larger headers are
 // treated as corrupt, so that no input can make a decoder allocate more.
 inline constexpr std::int64_t kMaxDecodedPixels = std::int64_t{1} << 26;

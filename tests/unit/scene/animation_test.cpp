@@ -43,6 +43,23 @@ TEST(AnimationTest, ModeSettingChoosesTheScene) {
   }
 }
 
+TEST(AnimationTest, WindowsTooSmallForTheBoardOrTheMazeStayBlack) {
+  // The board needs 3 columns and 4 rows of cells, the maze 3 of each.
+  struct Case {
+    std::int32_t mode, w, h;
+    bool plays;
+  } cases[] = {{3, 23, 200, false}, {3, 200, 31, false}, {3, 16, 16, false},
+               {3, 0, 0, false},    {3, 24, 32, true},   {4, 16, 200, false},
+               {4, 200, 23, false}, {4, 0, 0, false},    {4, 24, 24, true}};
+  for (const Case& c : cases) {
+    Animation animation(c.w, c.h, c.mode, 180, 8, TestAtlas());
+    for (int tick = 0; tick < 80; ++tick)
+      animation.Timer1Timer();
+    EXPECT_EQ(AllBlack(animation.Image1()), !c.plays) << c.mode << ": " << c.w << "x" << c.h;
+    EXPECT_EQ(animation.State().SceneKind, c.plays ? c.mode - 2 : kNoScene);
+  }
+}
+
 TEST(AnimationTest, AnimationsWithTheSameSeedRunAlikeSideBySide) {
   Animation first(200, 150, 1, 300, 1234, TestAtlas());
   Animation second(200, 150, 1, 300, 1234, TestAtlas());

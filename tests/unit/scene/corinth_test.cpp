@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "scene/animation.h"
 #include "stage.h"
 
 namespace marulex {
@@ -204,23 +203,6 @@ TEST(CorinthTest, LongRunKeepsEveryRule) {
   // The floor's gaps never close.
   for (std::int32_t x : {8, 6, 4, 2})
     EXPECT_EQ(board.Cell(x, 8), 0);
-}
-
-TEST(CorinthTest, WindowsTooSmallForTheBoardStayBlack) {
-  struct Case {
-    std::int32_t w, h;
-    bool plays;
-  } cases[] = {{23, 200, false}, {200, 31, false}, {16, 16, false}, {0, 0, false}, {24, 32, true}};
-  for (const Case& c : cases) {
-    Animation animation(c.w, c.h, 3, 180, 8, testing::TestAtlas());
-    for (int tick = 0; tick < 80; ++tick)
-      animation.Timer1Timer();
-    bool black = true;
-    for (const Pixel p : animation.Image1().pixels)
-      black &= p == kBlack;
-    EXPECT_EQ(black, !c.plays) << c.w << "x" << c.h;
-    EXPECT_EQ(animation.State().SceneKind == kCorinth, c.plays);
-  }
 }
 
 }  // namespace

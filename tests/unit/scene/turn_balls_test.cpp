@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "scene/animation.h"
 #include "stage.h"
 
 namespace marulex {
@@ -135,22 +134,6 @@ TEST(TurnBallsTest, AMazeWithoutAFreeInteriorCellPlacesNoBall) {
   }
   EXPECT_TRUE(saw_blocked);
   EXPECT_TRUE(saw_free);
-}
-
-TEST(TurnBallsTest, WindowsTooSmallForTheMazeStayBlack) {
-  struct Case {
-    std::int32_t w, h;
-    bool plays;
-  } cases[] = {{16, 200, false}, {200, 23, false}, {0, 0, false}, {24, 24, true}};
-  for (const Case& c : cases) {
-    Animation animation(c.w, c.h, 4, 10, 8, testing::TestAtlas());
-    for (int tick = 0; tick < 5; ++tick)
-      animation.Timer1Timer();
-    bool black = true;
-    for (const Pixel p : animation.Image1().pixels)
-      black &= p == kBlack;
-    EXPECT_EQ(black, !c.plays) << c.w << "x" << c.h;
-  }
 }
 
 }  // namespace
