@@ -18,7 +18,7 @@ marulex_need() {
 
 # Building the Linux program, the tools and the Windows program.
 MARULEX_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config zlib1g-dev qt6-base-dev
-  libgl-dev libxcb1-dev mingw-w64)
+  libgl-dev libxcb1-dev libxcb-shm0-dev mingw-w64)
 # Unit tests and benchmarks.
 MARULEX_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev valgrind libxcb-xfixes0-dev)
 # End-to-end tests of the Linux program.

@@ -6,11 +6,13 @@
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/qt/present_region.h"
+#include "platform/qt/shm_present.h"
 
 namespace marulex::qt {
 
@@ -46,6 +48,8 @@ class SaverWidget final : public QWidget {
   QImage image_;
   const Pixel* image_pixels_ = nullptr;
   PresentRegion present_;
+  std::unique_ptr<ShmPresenter> direct_;  // presents without Qt's painting, where X allows
+  bool direct_tried_ = false;
   bool grab_wanted_ = false;
   bool keyboard_grabbed_ = false;
   bool pointer_grabbed_ = false;

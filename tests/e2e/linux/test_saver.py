@@ -9,11 +9,17 @@ from marulex_e2e import MarulexTest, TEST_HOST
 class FullScreenSaver(MarulexTest):
 
     def test_covers_the_screen_with_the_rendered_frame(self):
-        process, window, seeds, _ = self.start_saver()
-        self.assertEqual(self.geometry(window), (0, 0, 640, 480))
-        self.assert_shows_frame((0, 0, 640, 480), seeds, self.settings)
-        self.assertEqual(self.cursor(), "blank")
-        self.assertIsNone(process.poll())
+        # Both ways of presenting: shared memory straight to X, and Qt's repaint where X has none.
+        for present in ("", "qt"):
+            with self.subTest(present=present or "shared memory"):
+                self.env["MARULEX_PRESENT"] = present
+                process, window, seeds, _ = self.start_saver()
+                self.assertEqual(self.geometry(window), (0, 0, 640, 480))
+                self.assert_shows_frame((0, 0, 640, 480), seeds, self.settings)
+                self.assertEqual(self.cursor(), "blank")
+                self.assertIsNone(process.poll())
+                self.stop(process, signal.SIGTERM)
+                self.assert_ends_with(process, 0)
 
     def test_a_move_to_the_resting_point_keeps_it(self):
         process, _, _, (x, y) = self.start_saver()
