@@ -39,7 +39,7 @@ class Damage {
   // rectangle's pixels plus kRectCost for the rectangle. When it exceeds the surface's pixels,
   // the marks are incomplete and the previous frame must be treated as covering everything.
   std::int64_t PreviousCost() const { return last_.cost; }
-  static constexpr std::int64_t kRectCost = 256;
+  static constexpr std::int64_t kRectCost = 512;
   // Calls visit(rect) with rectangles of whole tiles (clipped to the surface) that together
   // cover what the previous frame drew over.
   template <typename Visit>

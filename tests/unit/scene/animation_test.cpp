@@ -79,7 +79,7 @@ TEST(AnimationTest, PiecewiseFramesEqualWholeFramesAndReportEveryChange) {
     std::int32_t ticks;
   } cases[] = {
       {800, 600, 2, 60, 1, 150},   {97, 61, 2, 9999, 2, 40},  // flash slots run out
-      {400, 300, 2, 60, 19, 200},                             // piecewise and whole in turn
+      {400, 300, 2, 40, 19, 200},                             // piecewise and whole in turn
       {20, 40, 2, 300, 3, 40},     {40, 20, 2, 300, 4, 40},   // under one key: never wiped
       {7, 5, 2, 50, 5, 20},        {0, 0, 2, 50, 6, 5},      {152, 112, 3, 0, 7, 1500},
       {85, 43, 3, 0, 8, 3000},      // freezes
